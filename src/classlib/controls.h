@@ -1,0 +1,234 @@
+// Windowed controls of the class library. Every control has its own window;
+// all of them go through one window procedure that calls the control's
+// virtual Dispatch.
+#pragma once
+
+#include "graphics.h"
+
+#include <vector>
+
+// A window message as the controls see it; handlers set Result.
+struct TMessage {
+    UINT Msg;
+    WPARAM WParam;
+    LPARAM LParam;
+    LRESULT Result;
+};
+
+// The class library's own notifications, in the WM_APP range, sent through
+// Dispatch (Perform) so that controls override them like any other message.
+constexpr UINT CM_BASE = 0xB000;
+constexpr UINT CM_ENABLEDCHANGED = CM_BASE + 1;
+constexpr UINT CM_FONTCHANGED = CM_BASE + 2;
+constexpr UINT CM_TEXTCHANGED = CM_BASE + 3;
+constexpr UINT CM_COLORCHANGED = CM_BASE + 4;
+constexpr UINT CM_MOUSEENTER = CM_BASE + 5;
+constexpr UINT CM_MOUSELEAVE = CM_BASE + 6;
+constexpr UINT CM_VISIBLECHANGED = CM_BASE + 7;
+constexpr UINT CM_SHOWINGCHANGED = CM_BASE + 8;
+constexpr UINT CM_RELEASE = CM_BASE + 9;       // posted: deletes the form
+constexpr UINT CM_CREATEHANDLES = CM_BASE + 10;  // posted: creates pending child windows
+// Notifications of standard controls reflected by their parent to the child
+// (WM_COMMAND, WM_NOTIFY, WM_CTLCOLOR..., WM_DRAWITEM) arrive as CN_BASE + message.
+constexpr UINT CN_BASE = 0xBC00;
+constexpr UINT CN_COMMAND = CN_BASE + WM_COMMAND;
+constexpr UINT CN_NOTIFY = CN_BASE + WM_NOTIFY;
+constexpr UINT CN_CTLCOLOREDIT = CN_BASE + WM_CTLCOLOREDIT;
+constexpr UINT CN_CTLCOLORSTATIC = CN_BASE + WM_CTLCOLORSTATIC;
+constexpr UINT CN_CTLCOLORBTN = CN_BASE + WM_CTLCOLORBTN;
+constexpr UINT CN_CTLCOLORLISTBOX = CN_BASE + WM_CTLCOLORLISTBOX;
+constexpr UINT CN_DRAWITEM = CN_BASE + WM_DRAWITEM;
+
+using TMouseEvent = std::function<void(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
+using TMouseMoveEvent = std::function<void(TObject* Sender, TShiftState Shift, int X, int Y)>;
+using TKeyEvent = std::function<void(TObject* Sender, WORD& Key, TShiftState Shift)>;
+
+using TAnchors = unsigned;
+enum : TAnchors { akLeft = 1, akTop = 2, akRight = 4, akBottom = 8 };
+
+// Modal results.
+constexpr int mrNone = 0;
+constexpr int mrOk = IDOK;          // 1
+constexpr int mrCancel = IDCANCEL;  // 2
+constexpr int mrAbort = IDABORT;
+constexpr int mrRetry = IDRETRY;
+constexpr int mrIgnore = IDIGNORE;
+constexpr int mrYes = IDYES;
+constexpr int mrNo = IDNO;
+constexpr int mrOK = mrOk;
+
+// What a window is created with; CreateParams fills it, overrides change it.
+struct TCreateParams {
+    UnicodeString Caption;
+    DWORD Style = 0;
+    DWORD ExStyle = 0;
+    int X = 0, Y = 0, Width = 0, Height = 0;
+    HWND WndParent = nullptr;
+    // Window class registered for the control; the C++ class name by default.
+    UnicodeString WinClassName;
+    UINT ClassStyle = CS_DBLCLKS;
+    // For standard controls: the system class ("EDIT", "BUTTON", ...) that
+    // the control's class is made from; empty for the library's own windows.
+    UnicodeString SubclassOf;
+};
+
+class TWinControl;
+class TPopupMenu;
+class TForm;
+
+// The base of all controls. Position and size are in the parent's client
+// coordinates (screen coordinates for a form). Properties may be set before
+// the window exists; the window is created when first needed (HandleNeeded),
+// never inside a constructor.
+class TControl : public TComponent {
+public:
+    explicit TControl(TComponent* AOwner);
+    ~TControl() override;
+
+    // --- the window ---
+    HWND Handle();               // creates the window when needed
+    bool HandleAllocated() const { return FHandle != nullptr; }
+    void HandleNeeded();
+    // Routes one message through Dispatch and returns its Result.
+    LRESULT Perform(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
+    // The message map. The base does the library's handling, then the
+    // default one (DefWindowProcW or the standard control's own procedure).
+    // An override that handles a message and does not call the base keeps
+    // the base from seeing it.
+    virtual void Dispatch(TMessage& Message);
+    // The default handling alone.
+    void DefaultHandler(TMessage& Message);
+
+    // --- parent and geometry ---
+    TWinControl* Parent() const { return FParent; }
+    virtual void SetParent(TWinControl* parent);
+    int Left() const { return FLeft; }
+    int Top() const { return FTop; }
+    int Width() const { return FWidth; }
+    int Height() const { return FHeight; }
+    void SetLeft(int v) { SetBounds(v, FTop, FWidth, FHeight); }
+    void SetTop(int v) { SetBounds(FLeft, v, FWidth, FHeight); }
+    void SetWidth(int v) { SetBounds(FLeft, FTop, v, FHeight); }
+    void SetHeight(int v) { SetBounds(FLeft, FTop, FWidth, v); }
+    virtual void SetBounds(int left, int top, int width, int height);
+    RECT BoundsRect() const { return RECT{FLeft, FTop, FLeft + FWidth, FTop + FHeight}; }
+    virtual int ClientWidth();
+    virtual int ClientHeight();
+    void SetClientWidth(int v);
+    void SetClientHeight(int v);
+    RECT ClientRect();
+    POINT ClientToScreen(POINT p);
+    POINT ScreenToClient(POINT p);
+    TAnchors Anchors() const { return FAnchors; }
+    void SetAnchors(TAnchors anchors);
+
+    // --- appearance and state ---
+    bool Visible() const { return FVisible; }
+    virtual void SetVisible(bool visible);
+    void Show() { SetVisible(true); }
+    void Hide() { SetVisible(false); }
+    bool Enabled() const { return FEnabled; }
+    void SetEnabled(bool enabled);  // then CM_ENABLEDCHANGED
+    const UnicodeString& Caption() const { return FCaption; }
+    void SetCaption(const UnicodeString& text);  // window text, then CM_TEXTCHANGED
+    const UnicodeString& Text() const { return FCaption; }
+    void SetText(const UnicodeString& text) { SetCaption(text); }
+    TFont* Font() { return &FFont; }  // changes send CM_FONTCHANGED
+    bool ParentFont() const { return FParentFont; }
+    void SetParentFont(bool parentFont);
+    TColor Color() const { return FColor; }
+    void SetColor(TColor color);  // then CM_COLORCHANGED; repaints
+    const UnicodeString& Hint() const { return FHint; }
+    void SetHint(const UnicodeString& hint);
+    bool ShowHint() const { return FShowHint; }
+    void SetShowHint(bool show);  // a tooltip with Hint over the control
+    TPopupMenu* PopupMenu() const { return FPopupMenu; }
+    void SetPopupMenu(TPopupMenu* menu);  // popped up on a right click (WM_CONTEXTMENU)
+    void Invalidate();
+    void Update();   // paints pending invalid areas now
+    void Repaint();  // Invalidate + Update
+    void BringToFront();
+    // The form the control sits on (itself for a form), or null.
+    TForm* GetParentForm();
+
+    // --- events ---
+    TNotifyEvent OnClick;
+    TNotifyEvent OnDblClick;
+    TMouseEvent OnMouseDown;
+    TMouseMoveEvent OnMouseMove;
+    TMouseEvent OnMouseUp;
+
+protected:
+    virtual void CreateParams(TCreateParams& Params);
+    virtual void CreateWnd();
+    virtual void DestroyWnd();
+    // Called after the window is created (handle valid, children not yet).
+    virtual void CreateHandleDone() {}
+
+    // Mouse: a left press captures the mouse until its release. On a left
+    // release inside the control Click runs before MouseUp, except for the
+    // release that ends a double click.
+    virtual void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y);
+    virtual void MouseMove(TShiftState Shift, int X, int Y);
+    virtual void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y);
+    virtual void Click();
+    virtual void DblClick();
+
+    HWND FHandle = nullptr;
+    WNDPROC FDefWndProc = nullptr;  // the standard control's procedure, or DefWindowProcW
+
+    // [implementation state: geometry, flags, ...]
+    TWinControl* FParent = nullptr;
+    int FLeft = 0, FTop = 0, FWidth = 0, FHeight = 0;
+    TAnchors FAnchors = akLeft | akTop;
+    bool FVisible = true;
+    bool FEnabled = true;
+    bool FParentFont = true;
+    bool FShowHint = false;
+    bool FMouseInControl = false;
+    bool FClickPending = false;
+    TColor FColor = clBtnFace;
+    UnicodeString FCaption;
+    UnicodeString FHint;
+    TFont FFont;
+    TPopupMenu* FPopupMenu = nullptr;
+    HWND FToolTip = nullptr;
+
+    friend class TWinControl;
+    friend LRESULT CALLBACK KestovarWndProc(HWND, UINT, WPARAM, LPARAM);
+};
+
+// A control that can hold child controls.
+class TWinControl : public TControl {
+public:
+    explicit TWinControl(TComponent* AOwner);
+    ~TWinControl() override;  // deletes its child controls first
+
+    int ControlCount() const { return static_cast<int>(FControls.size()); }
+    TControl* Controls(int index) const { return FControls.at(static_cast<size_t>(index)); }
+    bool Focused();
+    virtual void SetFocus();
+
+protected:
+    void InsertControl(TControl* control);
+    void RemoveControl(TControl* control);
+    std::vector<TControl*> FControls;
+
+    friend class TControl;
+};
+
+// A windowed control that paints itself on its canvas.
+class TCustomControl : public TWinControl {
+public:
+    explicit TCustomControl(TComponent* AOwner);
+    ~TCustomControl() override;
+    // The control's canvas: the paint DC inside WM_PAINT, a window DC otherwise.
+    TCanvas* Canvas();
+
+    void Dispatch(TMessage& Message) override;
+
+protected:
+    virtual void Paint();
+
+    TCanvas* FCanvas = nullptr;
+};
