@@ -53,8 +53,8 @@ public:
     TKVarKind Kind() const { return static_cast<TKVarKind>(FTag); }
     int Capacity() const { return FCapacity; }
     bool UsesInlineBuffer() const { return FData == FInline; }
-    int IntValue() const { return *reinterpret_cast<const int*>(FData); }
-    double DoubleValue() const;
+    int IntValue() const;        // the first 4 bytes of the storage
+    double DoubleValue() const;  // the first 8 bytes of the storage
     // The own text of a kvText value (no copy); empty text for other kinds.
     const wchar_t* Text() const;
     const TKVar* Slot() const { return FSlot; }
@@ -62,6 +62,14 @@ public:
 
 private:
     TKVar* SlotNeeded();
+    // Makes this value the text of the count units at units (which may lie
+    // in this value's own storage).
+    void SetUnits(const wchar_t* units, int count);
+    void FreeBlock();
+    void PutInt(int value);
+    void PutDouble(double value);
+    // 1 equal, 0 unequal, -1 neither (== and != both false).
+    int Equality(const TKVar& right);
 
     int FTag;
     unsigned char* FData;
@@ -73,3 +81,9 @@ private:
 // Conversion slots live on the platform's global memory, zero-filled.
 TKVar* KVarAlloc();
 void KVarFree(TKVar* value);
+
+// For tests: the n-th next allocation of a value's memory fails as if memory
+// were exhausted (1 = the next one); 0 switches this off.
+void KVarFailAllocation(int n);
+// For tests: the number of blocks and slots obtained and not yet given back.
+int KVarLiveAllocations();
