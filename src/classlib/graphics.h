@@ -158,13 +158,20 @@ protected:
     TFont FFont;
 };
 
+// A bitmap operation that cannot be carried out (a scan line outside the image).
+class EInvalidGraphicOperation : public Exception {
+public:
+    using Exception::Exception;
+};
+
 enum TPixelFormat { pfDevice, pf24bit, pf32bit };
 enum TTransparentMode { tmAuto, tmFixed };
 
 // A bitmap on a top-down DIB section: scan line 0 is the top row; pf24bit
 // rows hold blue, green, red per pixel and are padded to 4 bytes. pfDevice is
 // stored as 32 bits per pixel. Changing size or format keeps the image where
-// it still fits (new area is white); changes fire OnChange.
+// it still fits (new area is white); changes fire OnChange. A bitmap of width
+// or height 0 has no section (Handle() null) and draws nothing.
 class TBitmap : public TObject {
 public:
     TBitmap();
@@ -182,6 +189,8 @@ public:
     TPixelFormat PixelFormat() const { return FPixelFormat; }
     void SetPixelFormat(TPixelFormat format);  // redraws the image into the new section
     // Row y of the pixels (0 is the top); valid until the size or format changes.
+    // Raises EInvalidGraphicOperation for y outside 0 .. Height - 1 (so always
+    // for an empty bitmap).
     void* ScanLine(int y);
 
     // Copies size, format, image and transparency settings; a null source empties.
@@ -189,14 +198,15 @@ public:
 
     bool Transparent() const { return FTransparent; }
     void SetTransparent(bool transparent);
-    // tmAuto: the colour of the bottom-left pixel; tmFixed: TransparentColor.
+    // tmAuto: the colour of the bottom-left pixel (clDefault for an empty
+    // bitmap); tmFixed: the colour set.
     TTransparentMode TransparentMode() const { return FTransparentMode; }
     void SetTransparentMode(TTransparentMode mode);
     TColor TransparentColor() const;
-    void SetTransparentColor(TColor color);  // also sets tmFixed
+    void SetTransparentColor(TColor color);  // also sets tmFixed; clDefault sets tmAuto
 
     TCanvas* Canvas();   // draws into the DIB section
-    HBITMAP Handle();    // the DIB section (created when missing)
+    HBITMAP Handle();    // the DIB section; null while the bitmap is empty
     // Gives up the section: the caller owns the returned handle; the bitmap is empty.
     HBITMAP ReleaseHandle();
     // Frees the image: the bitmap becomes empty (0 x 0).
@@ -206,6 +216,7 @@ public:
 
 private:
     void Recreate(int width, int height, TPixelFormat format);
+    void Install(HBITMAP section, void* bits, int width, int height, TPixelFormat format);
     void Changed();
 
     int FWidth = 0;
