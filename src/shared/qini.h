@@ -18,6 +18,10 @@
 // store's own slots, overwritten by the next operation that writes them
 // (ReadValue, ReadValueDef, GetLine, GetField, SetField). Copy or convert a
 // result at once.
+//
+// A line read from a damaged file may hold a NUL unit. The list keeps it (a
+// save writes it back), but every TKVar view of the line or of its value
+// ends at the NUL, and SetField on such a line rewrites it without the rest.
 #pragma once
 
 #include "classes.h"
