@@ -13,7 +13,9 @@
 //   cwd=<the current directory>
 // After MS milliseconds of --delay (default 0) it creates a visible
 // top-level window of class NAME (default "KestovarWinHelper") with the
-// title TEXT (default "WinHelper") and logs "window=<handle in hex>".
+// title TEXT (default "WinHelper") and logs "window=<handle in hex>" just
+// after the window appears: a test that has found the window polls the log
+// for that line.
 // On WM_CLOSE it logs "close=WM_CLOSE" and exits; it also exits by itself
 // after --exit-after milliseconds from the start (default 60000; 0 = never),
 // logging "timeout=<ms>", so that no helper outlives a failed test for long.
