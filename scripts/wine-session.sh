@@ -45,6 +45,9 @@ if [ $new -eq 1 ]; then
     wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f
     wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Auto /d 1 /f
     wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /d false /f
+    # Without a window manager, hiding or destroying a managed window makes
+    # Wine wait for one (about 2 s); unmanaged windows hide at once.
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f
     # Windows' Japanese UI font, mapped to the installed IPA font.
     wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'MS UI Gothic' /d 'IPAPGothic' /f
     wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'MS Gothic' /d 'IPAGothic' /f
