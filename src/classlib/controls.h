@@ -75,6 +75,7 @@ struct TCreateParams {
 class TWinControl;
 class TPopupMenu;
 class TForm;
+class TControlCanvas;
 
 // The base of all controls. Position and size are in the parent's client
 // coordinates (screen coordinates for a form). Properties may be set before
@@ -129,9 +130,10 @@ public:
     void Hide() { SetVisible(false); }
     bool Enabled() const { return FEnabled; }
     void SetEnabled(bool enabled);  // then CM_ENABLEDCHANGED
-    const UnicodeString& Caption() const { return FCaption; }
+    // For a standard control (an edit) the text is read back from its window.
+    const UnicodeString& Caption() const;
     void SetCaption(const UnicodeString& text);  // window text, then CM_TEXTCHANGED
-    const UnicodeString& Text() const { return FCaption; }
+    const UnicodeString& Text() const { return Caption(); }
     void SetText(const UnicodeString& text) { SetCaption(text); }
     TFont* Font() { return &FFont; }  // changes send CM_FONTCHANGED
     bool ParentFont() const { return FParentFont; }
@@ -150,6 +152,8 @@ public:
     void BringToFront();
     // The form the control sits on (itself for a form), or null.
     TForm* GetParentForm();
+    // True for a control made from a system class (TCreateParams::SubclassOf).
+    bool IsStandardControl() const { return FDefWndProc != nullptr && FDefWndProc != ::DefWindowProcW; }
 
     // --- events ---
     TNotifyEvent OnClick;
@@ -164,6 +168,11 @@ protected:
     virtual void DestroyWnd();
     // Called after the window is created (handle valid, children not yet).
     virtual void CreateHandleDone() {}
+    // Registers the window class of the parameters when it is not yet registered.
+    void RegisterWindowClass(const TCreateParams& Params);
+    // The frame around the client area for the window's styles (an empty
+    // client rectangle grown by AdjustWindowRectEx: left and top <= 0).
+    RECT FrameInsets();
 
     // Mouse: a left press captures the mouse until its release. On a left
     // release inside the control Click runs before MouseUp, except for the
@@ -188,15 +197,38 @@ protected:
     bool FMouseInControl = false;
     bool FClickPending = false;
     TColor FColor = clBtnFace;
-    UnicodeString FCaption;
+    mutable UnicodeString FCaption;
     UnicodeString FHint;
     TFont FFont;
     TPopupMenu* FPopupMenu = nullptr;
     HWND FToolTip = nullptr;
 
+    // [more implementation state]
+    bool FInheritingFont = false;  // a font change that comes from the parent
+    int FDispatchDepth = 0;        // Dispatch calls of this control now running
+    TControlCanvas* FControlCanvas = nullptr;  // the canvas that may hold a window DC
+    HBRUSH FCtlBrush = nullptr;    // background brush of a standard control
+    TColor FCtlBrushColor = clNone;
+
+    void FontChanged();
+    void InheritParentFont();
+    void UpdateToolTip();
+    void DestroyToolTip();
+    void ColorStandardControl(TMessage& Message);
+    void AfterDispatch();
+
     friend class TWinControl;
+    friend class TForm;
+    friend class TApplication;
+    friend struct DispatchScope;
     friend LRESULT CALLBACK KestovarWndProc(HWND, UINT, WPARAM, LPARAM);
 };
+
+// The library's control of a window, or null for other windows.
+TControl* FindControl(HWND window);
+// Releases the window DCs that control canvases took outside WM_PAINT
+// (the message loop calls it before it waits).
+void FreeDeviceContexts();
 
 // A control that can hold child controls.
 class TWinControl : public TControl {
@@ -208,11 +240,31 @@ public:
     TControl* Controls(int index) const { return FControls.at(static_cast<size_t>(index)); }
     bool Focused();
     virtual void SetFocus();
+    // WS_TABSTOP: the control takes part in Tab navigation.
+    bool TabStop() const { return FTabStop; }
+    void SetTabStop(bool tabStop);
+
+    // Reflects child notifications, creates pending child windows, keeps
+    // anchored children in place, previews keys for the form.
+    void Dispatch(TMessage& Message) override;
 
 protected:
+    void CreateParams(TCreateParams& Params) override;
+    void CreateWnd() override;
+    void DestroyWnd() override;
     void InsertControl(TControl* control);
     void RemoveControl(TControl* control);
+    // Creates the windows of the children that have none yet.
+    void CreateChildHandles();
+    // Asks for the children's windows soon (a posted CM_CREATEHANDLES).
+    void PostCreateHandles();
+    // Moves and sizes children anchored right or bottom after a client size change.
+    void ClientSizeChanged();
     std::vector<TControl*> FControls;
+    bool FTabStop = false;
+    bool FCreateHandlesPosted = false;
+    bool FAnchorBaseValid = false;
+    int FAnchorBaseWidth = 0, FAnchorBaseHeight = 0;
 
     friend class TControl;
 };

@@ -19,6 +19,9 @@ public:
     ~TForm() override;
 
     void Dispatch(TMessage& Message) override;
+    // Showing a form creates its window (and its children's), places it by
+    // Position the first time, fires OnShow and shows it.
+    void SetVisible(bool visible) override;
 
     TFormBorderStyle BorderStyle() const { return FBorderStyle; }
     void SetBorderStyle(TFormBorderStyle style);
@@ -37,7 +40,9 @@ public:
     // window is activated. Modal loops nest.
     int ShowModal();
     int ModalResult() const { return FModalResult; }
-    void SetModalResult(int result) { FModalResult = result; }
+    // While the form is modal, a result other than 0 ends its loop (the loop
+    // is woken up, also when the result is set from a sent message).
+    void SetModalResult(int result);
     bool Modal() const { return FModal; }
     // Closing: a modal form gets mrCancel; otherwise OnClose runs with caHide
     // (the main form: the application then terminates unless the handler
@@ -61,8 +66,13 @@ public:
 
 protected:
     void CreateParams(TCreateParams& Params) override;
+    void CreateWnd() override;
     virtual void DoClose(TCloseAction& Action);
     virtual void KeyDown(WORD& Key, TShiftState Shift);
+    // Ends a modal showing whose ModalResult was set: OnClose with caHide;
+    // caNone keeps the form open (ModalResult back to 0).
+    void CloseModal();
+    void ApplyPosition();
 
     TFormBorderStyle FBorderStyle = bsSizeable;
     TFormStyle FFormStyle = fsNormal;
@@ -71,6 +81,10 @@ protected:
     bool FModal = false;
     bool FPositioned = false;
     TCanvas* FCanvas = nullptr;
+    HWND FFocusedControl = nullptr;  // the child that had the focus last
+    bool FReleasePending = false;
+
+    friend class TWinControl;
 };
 
 // A non-visual container of components (menus, dialogs, timers).
@@ -139,14 +153,26 @@ public:
     UnicodeString HelpFile;
     bool HelpCommand(unsigned command, ULONG_PTR data);
 
+    // The caption of the exception message box; the program file's name
+    // without extension when empty.
+    UnicodeString Title;
+
+    // Runs job later from the message loop (exceptions go to HandleException).
+    void PostJob(std::function<void()> job);
+
     // Internal: window activation bookkeeping, called by forms.
     void FormCreated(TForm* form);
     void AppActivated(bool active);
     HWND UtilityWindow();  // hidden window for timers and posted jobs
 
 private:
+    friend class TForm;
+    // Dispatches one message (dialog keys for the active form); false for WM_QUIT.
+    bool DispatchOne(MSG& msg);
+    static LRESULT CALLBACK UtilityProc(HWND, UINT, WPARAM, LPARAM);
     TForm* FMainForm = nullptr;
     bool FTerminated = false;
+    bool FQuitPending = false;  // Terminate called, WM_QUIT not yet seen
     bool FActive = false;
     HWND FUtilityWindow = nullptr;
 };
@@ -157,6 +183,7 @@ extern TApplication* Application;
 class TScreen : public TComponent {
 public:
     TScreen();
+    ~TScreen() override;
     int Width() const { return GetSystemMetrics(SM_CXSCREEN); }
     int Height() const { return GetSystemMetrics(SM_CYSCREEN); }
     // Names of the installed screen fonts, sorted, without duplicates.
