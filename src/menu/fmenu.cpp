@@ -1,0 +1,172 @@
+#include "fmenu.h"
+
+#include "f01.h"
+#include "g01.h"
+#include "kdraw.h"
+#include "kdrawmenu.h"
+#include "qbtn.h"
+#include "qini.h"
+#include "s01.h"
+#include "s02.h"
+
+#include <algorithm>
+#include <memory>
+
+namespace {
+
+// The menu whose AppDeactivate the application's deactivation event holds,
+// so that a menu being deleted can take its handler back.
+TKMenu* g_deactivateTarget = nullptr;
+
+}  // namespace
+
+TKMenu::TKMenu(TComponent* AOwner) : TForm(AOwner) {
+    SetBorderStyle(bsNone);
+    SetCaption(L"KMenu");
+    SetFormStyle(fsStayOnTop);
+    SetColor(clBtnFace);
+    Font()->SetName(L"Tahoma");
+    Font()->SetHeight(-11);
+    SetBounds(Left(), Top(), 120, 100);  // replaced by the first arrangement
+    OnPaint = Bind(this, &TKMenu::FormPaint);
+    try {
+        Back = new TBitmap();
+        Back->SetPixelFormat(pf24bit);
+        Saved = new TBitmap();
+        Saved->SetPixelFormat(pf24bit);
+        Buttons = new TQMenuButtons(this);
+        Items = new TQini();
+    } catch (...) {
+        delete Buttons;
+        delete Saved;
+        delete Back;
+        throw;
+    }
+}
+
+TKMenu::~TKMenu() {
+    if (g_deactivateTarget == this) {
+        g_deactivateTarget = nullptr;
+        if (Application) Application->OnDeactivate = nullptr;
+    }
+    delete Buttons;  // and with it every button made
+    Buttons = nullptr;
+    delete Items;
+    Items = nullptr;
+    delete Back;
+    Back = nullptr;
+    delete Saved;
+    Saved = nullptr;
+}
+
+void TKMenu::CreateParams(TCreateParams& Params) {
+    TForm::CreateParams(Params);
+    Params.Style &= ~static_cast<DWORD>(WS_BORDER | WS_DLGFRAME);
+}
+
+void TKMenu::Dispatch(TMessage& Message) {
+    if (Message.Msg == WM_NCHITTEST) {
+        WMNCHitTest(Message);
+        return;
+    }
+    TForm::Dispatch(Message);
+}
+
+void TKMenu::WMNCHitTest(TMessage& Message) {
+    // Only the one-pixel ring is not covered by buttons: it drags the window.
+    Message.Result = ::GetAsyncKeyState(VK_LBUTTON) < 0 ? HTCAPTION : HTCLIENT;
+    if (Top() < 0) SetTop(0);
+}
+
+void TKMenu::FormPaint(TObject* /*Sender*/) { Canvas()->Draw(0, 0, Back); }
+
+void TKMenu::Popup(TKMenu* parent, int x, int y) {
+    Application->OnDeactivate = Bind(this, &TKMenu::AppDeactivate);
+    g_deactivateTarget = this;
+    ParentMenu = parent;
+    SetTop(y);
+    SetLeft(x);
+    // The window is hidden here, so the capture holds no image of it; a copy
+    // kept from an earlier showing would show a place or a moment gone by.
+    Saved->SetSize(0, 0);
+    ArrangeWindow();
+    DrawItems();
+    ShowModal();
+    if (ModalResult() != mrOK) return;
+    if (Kind == 0)
+        RunItem(this, Selected);
+    else if (Kind == 1)
+        DoMenuCommand(ParentMenu, Selected);
+}
+
+void TKMenu::ArrangeWindow() {
+    // Let what waits to repaint the screen be painted before the capture.
+    Application->ProcessMessages();
+    const int n = std::max(Items->Count(), 1);
+    const int w = MenuSettings->ButtonWidth;
+    const int h = n * MenuSettings->ItemHeight + 2;
+    Back->SetSize(w, h);
+    const int cx = ::GetSystemMetrics(SM_CXSCREEN), cy = ::GetSystemMetrics(SM_CYSCREEN);
+    if (Left() + w > cx) SetLeft(cx - w);
+    if (Top() + h > cy) SetTop(cy - h);
+    KDrawCaptureScreen(this, Back);
+    RestoreBackground();
+    KDrawBlur(Back);
+    KDrawDarken(Back, 100, 100, 100);
+    KDrawMenuFrame(Back);
+    SetHeight(h);
+    SetWidth(w);
+    // The whole picture changed, not only what a size change uncovers.
+    if (HandleAllocated()) Invalidate();
+}
+
+void TKMenu::RestoreBackground() {
+    if (Saved->Width() > 0) Back->Canvas()->Draw(0, 0, Saved);
+    Saved->SetSize(Back->Width(), Back->Height());
+    Saved->Canvas()->Draw(0, 0, Back);
+}
+
+void TKMenu::DrawItems() {
+    const int count = Items->Count();
+    for (int i = 0; i < count; ++i) DrawItem(i);
+}
+
+void TKMenu::DrawItem(int i) {
+    TKVar caption = Items->GetField(i, 1);
+    TKVar path = Items->GetField(i, 2);
+    if (caption.Length() == 0) caption = path;
+    TKVar shown = *caption.FirstLine(50);
+    TColor background = MenuSettings->ButtonColor;
+    if (MenuSettings->ColorMode == 3) {
+        const TColor under = Back->Canvas()->Pixel(8, MenuSettings->ItemHeight * i + 8);
+        if (under != static_cast<TColor>(CLR_INVALID)) background = under;
+    }
+    auto icon = std::make_unique<TBitmap>();
+    DrawFileIcon(icon.get(), path.c_str(), kIconSmall, background);
+    Buttons->SetButton(i, icon.get(), shown, Back);
+}
+
+void TKMenu::AppDeactivate(TObject* /*Sender*/) {
+    Application->OnDeactivate = nullptr;
+    if (g_deactivateTarget == this) g_deactivateTarget = nullptr;
+    for (TKMenu* menu = ParentMenu; menu; menu = menu->ParentMenu) {
+        menu->SetModalResult(mrCancel);
+        if (menu->ParentMenu == this) break;  // never loop on a chain that points back
+    }
+    SetModalResult(mrCancel);
+}
+
+void TKMenu::AddItem(TKVar caption, TKVar path) {
+    const int i = Items->AddLine(L"");
+    Items->SetField(i, 1, caption);
+    Items->SetField(i, 2, path);
+}
+
+void TKMenu::LoadItems(TQini* store) {
+    Items->List()->Clear();
+    for (int k = 0; k < 50; ++k) {
+        TKVar& value = store->ReadValue((UnicodeString(L"B") + IntToStr(k)).c_str());
+        if (value.Length() > 0) Items->AddLine(value);
+    }
+    if (Items->Count() == 0) AddItem(L"", L"");
+}

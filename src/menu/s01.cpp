@@ -1,0 +1,173 @@
+#include "s01.h"
+
+#include "f01.h"
+#include "fmenu.h"
+#include "g01.h"
+#include "qini.h"
+#include "s02.h"
+
+#include <shellapi.h>
+
+#include <algorithm>
+
+// --- the menu file ---------------------------------------------------------
+
+int MenuItemHeight(const UnicodeString& fontName, int fontSize) {
+    SIZE extent{};
+    GetTextWidth(L"/", fontName, fontSize, extent);
+    return extent.cy + 8;
+}
+
+void ReadMenuSettings(TQini* store, TMenuSettings* settings) {
+    settings->ColorMode = store->ReadValueDef(L"ColorMode", 3).ToInt();
+    settings->ButtonColor = store->ReadValueDef(L"ButtonColor", 14215660).ToInt();
+    settings->TextColor = store->ReadValueDef(L"TextColor", 0).ToInt();
+    settings->FontName = store->ReadValueDef(L"FontName", L"Tahoma").c_str();
+    settings->FontSize = store->ReadValueDef(L"FontSize", 9).ToInt();
+    settings->ButtonWidth = store->ReadValueDef(L"ButtonWidth", 150).ToInt();
+    settings->ItemHeight = MenuItemHeight(settings->FontName, settings->FontSize);
+}
+
+int LoadMenuSettings(TKVar fileName) {
+    MenuSettings->FileUnreadable = false;
+    // Without the menu folder a name would be taken relative to the current folder.
+    if (MenuStore->Folder().Length() > 0) {
+        try {
+            MenuStore->Load(fileName);
+        } catch (const EStreamError&) {
+            // The file is there but cannot be read (locked, damaged, too large):
+            // this run works on the defaults and must not replace the file.
+            MenuStore->List()->Clear();
+            MenuSettings->FileUnreadable = true;
+        }
+    }
+    ReadMenuSettings(MenuStore, MenuSettings);
+    return 0;
+}
+
+void WriteMenuSettings(TQini* store, TQini* items, const TMenuSettings* settings) {
+    store->WriteValue(L"Pelnor", kPelnorVersion);
+    const int count = items->Count();
+    for (int i = 0; i < count; ++i) {
+        TKVar line = items->GetLine(i);
+        if (line.Length() == 0) continue;  // a blank item is not kept
+        store->WriteValue((UnicodeString(L"B") + IntToStr(i)).c_str(), line);
+    }
+    store->WriteValue(L"ColorMode", settings->ColorMode);
+    store->WriteValue(L"ButtonColor", settings->ButtonColor);
+    store->WriteValue(L"TextColor", settings->TextColor);
+    store->WriteValue(L"FontName", settings->FontName.c_str());
+    store->WriteValue(L"FontSize", settings->FontSize);
+    store->WriteValue(L"ButtonWidth", settings->ButtonWidth);
+}
+
+int SaveMenuSettings(TKVar fileName, TQini* items) {
+    if (MenuSettings->FileUnreadable) return 0;
+    TQini store;
+    store.SetFolder(L"Kestovar", L"Pelnor");
+    if (store.Folder().Length() == 0) return 0;
+    WriteMenuSettings(&store, items, MenuSettings);
+    try {
+        store.Save(fileName);  // replaces the file whole or leaves it whole
+    } catch (const EStreamError&) {
+        ::Beep(2000, 100);
+    }
+    return 0;
+}
+
+// --- the command line --------------------------------------------------------
+
+void ReadMenuArguments(const std::vector<UnicodeString>& args, TMenuArguments& result) {
+    const size_t count = args.size();
+    for (size_t i = 1; i < count; ++i) {
+        const UnicodeString& arg = args[i];
+        if (arg.empty()) break;
+        if (arg == L"-x" || arg == L"-y") {
+            ++i;
+            int value = 0;
+            // A missing value or one that is no number keeps the cursor's coordinate.
+            if (i < count && TryStrToInt(args[i], value)) (arg == L"-x" ? result.X : result.Y) = value;
+        } else if (arg == L"-d") {
+            result.CommandsFirst = true;
+        } else {
+            result.HasName = true;
+            result.Name = arg;
+        }
+    }
+}
+
+std::vector<UnicodeString> ProgramArguments() {
+    std::vector<UnicodeString> args;
+    int count = 0;
+    LPWSTR* list = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+    if (!list) return args;
+    for (int i = 0; i < count; ++i) args.emplace_back(list[i]);
+    ::LocalFree(list);
+    return args;
+}
+
+bool IsSafeMenuName(const UnicodeString& name) {
+    if (Trim(name).empty()) return false;
+    for (wchar_t c : name) {
+        if (c < 32) return false;
+        switch (c) {
+            case L'\\': case L'/': case L':': case L'<': case L'>': case L'"': case L'|': case L'?': case L'*':
+                return false;
+            default:
+                break;
+        }
+    }
+    // The system takes a device name before any extension, blanks around it ignored.
+    const UnicodeString file = name + L".ini";
+    UnicodeString base = Trim(file.substr(0, file.find(L'.')));
+    base = UpperCase(base);
+    static const wchar_t* const devices[] = {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$"};
+    for (const wchar_t* device : devices)
+        if (base == device) return false;
+    if (base.size() == 4 && (base.compare(0, 3, L"COM") == 0 || base.compare(0, 3, L"LPT") == 0)) {
+        const wchar_t d = base[3];
+        if ((d >= L'1' && d <= L'9') || d == L'\u00B9' || d == L'\u00B2' || d == L'\u00B3') return false;
+    }
+    return true;
+}
+
+// --- items and commands ------------------------------------------------------
+
+int RunItem(TKMenu* menu, int i) { return LaunchItem(menu, i); }
+
+int LaunchItem(TKMenu* menu, int i) {
+    // A button left below a shortened window can still be hit on its first row.
+    if (!menu || i < 0 || i >= menu->Items->Count()) return 0;
+    const UnicodeString target = menu->Items->GetField(i, 2).c_str();
+    if (target.empty()) return 0;
+    HWND owner = FPelnor ? FPelnor->Handle() : nullptr;
+    HINSTANCE result;
+    if (CmdFileExists(target)) {
+        UnicodeString file, directory, params;
+        SplitCmdLine(target, file, directory, params);
+        result = ::ShellExecuteW(owner, L"open", file.c_str(), params.c_str(), directory.c_str(), SW_SHOWDEFAULT);
+    } else {
+        result = ::ShellExecuteW(owner, L"open", target.c_str(), nullptr, nullptr, SW_SHOWDEFAULT);
+    }
+    return reinterpret_cast<INT_PTR>(result) > 32 ? 1 : 0;
+}
+
+void DoMenuCommand(TKMenu* menu, int command) {
+    switch (command) {
+        case 0:  // edit the selected item
+        case 1:  // append a blank item
+        case 2:  // copy the selected item
+        case 3:  // insert-paste before the selected item
+        case 4:  // delete the selected item
+            // Shown before the item menu exists, the command menu has no item to act on.
+            if (!menu) return;
+            break;
+        case 5:  // options
+            break;
+        case 6:  // exit: the open menus close with cancel, the run saves and ends
+            Application->Terminate();
+            break;
+        default:
+            break;
+    }
+}
