@@ -1,0 +1,38 @@
+// Dovrak's entry point: one copy at a time, then the bar's message loop.
+#include "fman.h"
+#include "g01.h"
+#include "vcl.h"
+
+namespace {
+const char* const InstanceMutexName = "DovrakInstance006";
+}
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
+    HANDLE running = ::OpenMutexA(MUTEX_ALL_ACCESS, FALSE, InstanceMutexName);
+    if (running) {
+        ::Beep(2000, 100);  // another copy runs; it is told nothing
+        ::CloseHandle(running);
+        return 0;
+    }
+    HANDLE mutex = ::CreateMutexA(nullptr, TRUE, InstanceMutexName);
+    if (mutex && ::GetLastError() == ERROR_ALREADY_EXISTS) {
+        // A copy started at the same instant created the mutex first.
+        ::Beep(2000, 100);
+        ::CloseHandle(mutex);
+        return 0;
+    }
+    try {
+        Application->Initialize();
+        Application->MainFormOnTaskBar = true;
+        Application->CreateForm(&FDovrak);
+        // The sibling-program menu TKSetup is created here, after the form:
+        //   Application->CreateDataModule(&KSetup);
+        Application->Run();
+    } catch (const std::exception& e) {
+        Application->ShowException(e);
+    } catch (...) {
+        Application->ShowException(Exception(L""));
+    }
+    if (mutex) ::ReleaseMutex(mutex);
+    return 0;
+}
