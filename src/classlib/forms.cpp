@@ -310,8 +310,11 @@ int TForm::ShowModal() {
         for (HWND w : disabled)
             if (::IsWindow(w)) ::EnableWindow(w, TRUE);
         // Activate the previous window before hiding this one, so that the
-        // activation does not leave the application on the way.
-        if (previous && previous != self && ::IsWindow(previous) && ::IsWindowVisible(previous) &&
+        // activation does not leave the application on the way; not when
+        // another program has taken the foreground meanwhile.
+        const bool foreground =
+            ::GetWindowThreadProcessId(::GetForegroundWindow(), nullptr) == ::GetCurrentThreadId();
+        if (foreground && previous && previous != self && ::IsWindow(previous) && ::IsWindowVisible(previous) &&
             ::IsWindowEnabled(previous))
             ::SetActiveWindow(previous);
         if (FHandle) {

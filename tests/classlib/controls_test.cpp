@@ -147,6 +147,7 @@ public:
         TCustomControl::Dispatch(m);
     }
     HWND ToolTip() const { return FToolTip; }
+    bool MouseIn() const { return FMouseInControl; }
 
 protected:
     void Paint() override {
@@ -169,8 +170,10 @@ public:
     }
     int changes = 0;
     int setFocusNotes = 0;
+    std::vector<WORD> keys;
 
     void Dispatch(TMessage& m) override {
+        if (m.Msg == WM_KEYDOWN) keys.push_back(static_cast<WORD>(m.WParam));
         if (m.Msg == CN_COMMAND && HIWORD(m.WParam) == EN_CHANGE) {
             ++changes;
             return;
@@ -485,7 +488,7 @@ TEST_F(WindowTest, LeftClicksRightAndMiddleButtons) {
         POINT p = ScreenPoint(probe, 20 + 35 * i, 20 + 15 * (i % 2));
         ++i;
         testdesk::MoveMouse(p.x, p.y);
-        Pump([&] { return !probe->log.empty() && probe->log.back() == "enter"; }, 2000);
+        Pump([&] { return probe->MouseIn(); });
         probe->log.clear();
         c.input(p);
         const std::string last = c.expected.back();
@@ -759,10 +762,12 @@ TEST_F(WindowTest, ShowModalRunsUntilTheModalResultIsSet) {
     dialog->SetModalResult(mrYes);  // left over: every showing starts at 0
     bool mainEnabled = true, modal = false;
     int resultAtStart = -1;
+    TForm* activeForm = nullptr;
     StepDriver steps;
     steps.Add([&] { return ShownAndActive(dialog); },
               [&] {
                   resultAtStart = dialog->ModalResult();
+                  activeForm = Screen->ActiveForm();
                   mainEnabled = IsWindowEnabled(main->Handle()) != 0;
                   modal = dialog->Modal();
                   POINT p = CenterOf(ok->Handle());
@@ -772,6 +777,7 @@ TEST_F(WindowTest, ShowModalRunsUntilTheModalResultIsSet) {
     EXPECT_EQ(dialog->ShowModal(), mrOk);
     EXPECT_FALSE(steps.timedOut);
     EXPECT_EQ(resultAtStart, 0);
+    EXPECT_EQ(activeForm, dialog);
     EXPECT_FALSE(mainEnabled) << "the other windows are disabled while the dialog runs";
     EXPECT_TRUE(modal);
     EXPECT_FALSE(dialog->Modal());
@@ -920,11 +926,12 @@ TEST_F(WindowTest, TheFormSeesKeysWhileItHasTheFocus) {
     edit->SetParent(form);
     edit->SetFocus();
     testdesk::PressKey(VK_F2);
-    Settle();
+    ASSERT_TRUE(Pump([&] { return edit->keys == std::vector<WORD>{VK_F2}; }));
     EXPECT_EQ(keys.size(), 1u);
     form->KeyPreview = true;
     testdesk::PressKey(VK_F3);
     EXPECT_TRUE(Pump([&] { return keys.size() == 2 && keys[1] == VK_F3; }));
+    EXPECT_TRUE(Pump([&] { return edit->keys.size() == 2; })) << "the edit gets the key after the preview";
 }
 
 TEST_F(WindowTest, TheApplicationIsDeactivatedOnceWhenAnotherProgramIsActivated) {
