@@ -18,3 +18,6 @@
 #if __has_include("dialogs.h")
 #include "dialogs.h"
 #endif
+#if __has_include("buttons.h")
+#include "buttons.h"
+#endif
