@@ -47,25 +47,32 @@ struct MenuDriver {
         d->step(shown);
     }
 
-    // Pops the menu up at (x, y) and runs step on it once it is shown.
-    void Run(int x, int y, std::function<void(HMENU)> s) {
+    // Runs step once the menu is shown, however it gets popped up.
+    void Arm(std::function<void(HMENU)> s) {
         step = std::move(s);
         stepDone = false;
         seen = nullptr;
         started = GetTickCount64();
         Current() = this;
         timer = SetTimer(nullptr, 0, 30, &MenuDriver::Tick);
-        try {
-            menu->Popup(x, y);
-        } catch (...) {
-            KillTimer(nullptr, timer);
-            Current() = nullptr;
-            throw;
-        }
+    }
+    void Disarm() {
         KillTimer(nullptr, timer);
         Current() = nullptr;
         // The menu window goes away with the end of Popup.
         WaitUntil([] { return testdesk::FindTopWindow(L"#32768") == nullptr; }, 3000);
+    }
+
+    // Pops the menu up at (x, y) and runs step on it once it is shown.
+    void Run(int x, int y, std::function<void(HMENU)> s) {
+        Arm(std::move(s));
+        try {
+            menu->Popup(x, y);
+        } catch (...) {
+            Disarm();
+            throw;
+        }
+        Disarm();
     }
 };
 
@@ -294,6 +301,31 @@ TEST_F(MenusTest, AMenuOfAWindowBelongsToItsActiveWindow) {
     EXPECT_EQ(clicked, (std::vector<int>{15}));
     EXPECT_EQ(GetActiveWindow(), window);
     DestroyWindow(window);
+}
+
+TEST_F(MenusTest, ARightClickOnAControlPopsItsMenuUpThere) {
+    auto* form = new TForm(nullptr);
+    form->SetBounds(100, 100, 300, 200);
+    auto* control = new TCustomControl(form);
+    control->SetParent(form);
+    control->SetBounds(10, 10, 120, 60);
+    control->SetPopupMenu(menu);
+    form->Show();
+    testdesk::Activate(form->Handle());
+    POINT at = control->ClientToScreen(POINT{30, 20});
+    RECT menuRect{};
+    driver.Arm([&](HMENU shown) {
+        GetWindowRect(testdesk::FindTopWindow(L"#32768"), &menuRect);
+        ClickItem(shown, 3);  // Delta
+    });
+    testdesk::RightClick(at.x, at.y);
+    EXPECT_TRUE(WaitUntil([&] { return !clicked.empty(); }, 8000));
+    driver.Disarm();
+    EXPECT_EQ(clicked, (std::vector<int>{14}));
+    EXPECT_EQ(menu->PopupComponent(), control);
+    EXPECT_EQ(menuRect.left, at.x);
+    EXPECT_EQ(menuRect.top, at.y);
+    delete form;
 }
 
 TEST(MenuItems, DeletedItemsLeaveTheirMenuAndTheMenuDeletesTheRest) {
