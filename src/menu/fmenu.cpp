@@ -18,6 +18,15 @@ namespace {
 // so that a menu being deleted can take its handler back.
 TKMenu* g_deactivateTarget = nullptr;
 
+// True when the foreground window belongs to this process.
+bool ForegroundIsOurs() {
+    HWND foreground = ::GetForegroundWindow();
+    if (!foreground) return false;
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(foreground, &pid);
+    return pid == ::GetCurrentProcessId();
+}
+
 }  // namespace
 
 TKMenu::TKMenu(TComponent* AOwner) : TForm(AOwner) {
@@ -147,6 +156,16 @@ void TKMenu::DrawItem(int i) {
 }
 
 void TKMenu::AppDeactivate(TObject* /*Sender*/) {
+    // The system may report a loss of activation late: the one that came
+    // when a menu shown first closed can arrive after the next menu was
+    // popped up. It must not disarm a menu that is not on the screen yet,
+    // nor close one that has the activation again.
+    bool showing = false;
+    for (TKMenu* menu = this; menu && !showing; menu = menu->ParentMenu) {
+        showing = menu->Modal();
+        if (menu->ParentMenu == this) break;
+    }
+    if (!showing || ForegroundIsOurs()) return;
     Application->OnDeactivate = nullptr;
     if (g_deactivateTarget == this) g_deactivateTarget = nullptr;
     for (TKMenu* menu = ParentMenu; menu; menu = menu->ParentMenu) {
