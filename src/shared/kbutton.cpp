@@ -101,9 +101,13 @@ TKButton::TKButton(TComponent* AOwner) : TCustomControl(AOwner) {
     FEnterFaceColor = 0x984E00;
     FEnterFrameColor = 0x984E00;
     Index = 0;
+    // Both in the format the pixel routines work in, so that a face copied
+    // from the snapshot is not converted again at every repaint.
     Face = new TBitmap;
+    Face->SetPixelFormat(pf24bit);
     Face->SetSize(Width(), Height());
     Background = new TBitmap;
+    Background->SetPixelFormat(pf24bit);
     Background->SetSize(Width(), Height());
     FGlyph = new TBitmap;
     FGlyph->OnChange = [this](TObject* sender) { GlyphChange(sender); };

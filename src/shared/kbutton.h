@@ -7,7 +7,9 @@
 
 class TKButton : public TCustomControl {
 public:
-    explicit TKButton(TComponent* AOwner);  // the owner also becomes the parent
+    // The owner also becomes the parent when it is a windowed control (a
+    // form, a group box); otherwise the button has no parent until given one.
+    explicit TKButton(TComponent* AOwner);
     ~TKButton() override;
 
     void Dispatch(TMessage& Message) override;

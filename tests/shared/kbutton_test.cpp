@@ -558,6 +558,32 @@ TEST_F(KButtonTest, QPaintShowsTheUpFaceUnlessDisabled) {
     EXPECT_EQ(b->State, 3);
 }
 
+TEST_F(KButtonTest, AnEmptyButtonPaintsEveryFaceWithoutFailing) {
+    auto glyph = MakeGlyph();
+    auto under = PatternImage(300, 120);
+    for (const auto& size : {SIZE{0, 0}, SIZE{0, 22}, SIZE{100, 0}, SIZE{1, 1}, SIZE{2, 3}}) {
+        for (int transparent = 0; transparent < 2; ++transparent) {
+            SCOPED_TRACE(std::to_string(size.cx) + "x" + std::to_string(size.cy) + " transparent " +
+                         std::to_string(transparent));
+            auto* b = NewButton(20, 20, size.cx, size.cy);
+            b->SetCaption(L"Caption");
+            b->SetGlyph(glyph.get());
+            b->SetTransparent(transparent != 0);
+            if (transparent) b->UnderGlyph = under.get();
+            for (int style = qsNormal; style <= qsFrame; ++style)
+                for (int enter = qeNon; enter <= qeFrame; ++enter)
+                    for (int state = 0; state <= 3; ++state) {
+                        b->SetQButtonStyle(style);
+                        b->SetQButtonEnter(enter);
+                        PaintState(b, state);
+                        EXPECT_EQ(b->Face->Width(), size.cx);
+                        EXPECT_EQ(b->Face->Height(), size.cy);
+                    }
+            delete b;
+        }
+    }
+}
+
 // --- caption layout ----------------------------------------------------------------------
 
 struct LayoutCase {
