@@ -120,7 +120,7 @@ public:
     ~TComboBox() override;
 
     TComboBoxStyle Style() const { return FStyle; }
-    void SetStyle(TComboBoxStyle style);  // before the window is created
+    void SetStyle(TComboBoxStyle style);  // an existing window is made again
     TStringList* Items() { return FItems; }
     int ItemIndex();
     void SetItemIndex(int index);  // -1: none; setting it does not fire OnChange
@@ -139,7 +139,6 @@ protected:
 
 private:
     void SyncItems();  // brings the shown list up to Items
-    void TextFromWindow();
     TComboBoxStyle FStyle = csDropDown;
     TStringList* FItems;
     std::vector<UnicodeString> FShownItems;  // what the window's list holds
