@@ -32,6 +32,7 @@ struct GlobalObjects {
 } g_globals;
 
 constexpr UINT kJobMessage = WM_APP + 1;
+constexpr UINT kActivationMessage = WM_APP + 2;
 const wchar_t kUtilityClass[] = L"TApplicationUtility";
 
 template <class F, class... A>
@@ -350,8 +351,11 @@ int TForm::ShowModal() {
         finish();
         throw;
     }
+    // The loop's result is final: hiding the form may deactivate the program,
+    // and a deactivation handler setting ModalResult must not change it.
+    const int result = FModalResult;
     finish();
-    int result = FModalResult;
+    FModalResult = result;
     if (FReleasePending) {
         FReleasePending = false;
         Release();
@@ -572,10 +576,10 @@ void TApplication::HandleException(TObject* Sender) {
 void TApplication::AppActivated(bool active) {
     if (active == FActive) return;
     FActive = active;
-    if (active)
-        Fire(OnActivate, static_cast<TObject*>(this));
-    else
-        Fire(OnDeactivate, static_cast<TObject*>(this));
+    // The event comes from the message loop, not from inside WM_ACTIVATEAPP:
+    // the change of activation may be a side effect of hiding a window (a
+    // modal form that ends), whose caller has not yet looked at its result.
+    ::PostMessageW(UtilityWindow(), kActivationMessage, active ? 1 : 0, 0);
 }
 
 LRESULT CALLBACK TApplication::UtilityProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -587,6 +591,19 @@ LRESULT CALLBACK TApplication::UtilityProc(HWND hwnd, UINT msg, WPARAM wParam, L
             if (Application) Application->HandleException(Application);
         }
         delete job;
+        return 0;
+    }
+    if (msg == kActivationMessage) {
+        if (Application) {
+            try {
+                if (wParam)
+                    Fire(Application->OnActivate, static_cast<TObject*>(Application));
+                else
+                    Fire(Application->OnDeactivate, static_cast<TObject*>(Application));
+            } catch (...) {
+                Application->HandleException(Application);
+            }
+        }
         return 0;
     }
     return ::DefWindowProcW(hwnd, msg, wParam, lParam);

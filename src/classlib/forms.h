@@ -145,7 +145,9 @@ public:
     std::function<void(TObject* Sender, const std::exception& e)> OnException;
 
     // Fired when the application loses activation (WM_ACTIVATEAPP with FALSE
-    // to one of its windows), once per loss; OnActivate on regaining it.
+    // to one of its windows), once per loss; OnActivate on regaining it. Both
+    // come from the message loop (posted), after the message that changed
+    // the activation.
     TNotifyEvent OnDeactivate;
     TNotifyEvent OnActivate;
 

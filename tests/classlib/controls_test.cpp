@@ -976,6 +976,84 @@ TEST_F(WindowTest, TheApplicationIsDeactivatedOnceWhenAnotherProgramIsActivated)
     notepad.Close();
 }
 
+TEST_F(WindowTest, ActivationEventsComeFromTheLoopSoAClosingModalFormKeepsItsResult) {
+    // The program's last visible window ends its modal loop and so makes the
+    // program inactive, as the menu program's menus do.
+    TForm* dialog = Dialog(200, 200);
+    TProbe* ok = ProbeOn(dialog, 20, 20, 100, 40);
+    int deactivations = 0, duringMessage = -1;
+    Application->OnDeactivate = [&](TObject*) {
+        ++deactivations;
+        dialog->SetModalResult(mrCancel);
+    };
+    ok->OnClick = [&](TObject*) {
+        dialog->SetModalResult(mrOk);
+        SendMessageW(dialog->Handle(), WM_ACTIVATEAPP, FALSE, 0);
+        duringMessage = deactivations;
+    };
+    StepDriver steps;
+    steps.Add([&] { return ShownAndActive(dialog) && Application->Active(); },
+              [&] {
+                  POINT p = CenterOf(ok->Handle());
+                  testdesk::LeftClick(p.x, p.y);
+              });
+    steps.Start();
+    EXPECT_EQ(dialog->ShowModal(), mrOk);
+    EXPECT_FALSE(steps.timedOut);
+    EXPECT_EQ(duringMessage, 0) << "not fired inside WM_ACTIVATEAPP";
+    EXPECT_EQ(dialog->ModalResult(), mrOk);
+    EXPECT_TRUE(Pump([&] { return deactivations == 1; }));
+    EXPECT_EQ(dialog->ModalResult(), mrCancel) << "the late handler changed the closed form only";
+}
+
+TEST_F(WindowTest, AModalFormAfterAnotherInAProgramWithoutVisibleWindowsIsActivated) {
+    // A hidden main form, then two modal forms one after the other, as the
+    // menu program shows its menus: the second makes the program active
+    // again, so that losing the activation later is reported to it.
+    TForm* main = nullptr;
+    Application->CreateForm(&main);
+    TForm* first = Dialog(200, 200);
+    TForm* second = Dialog(300, 300);
+    TProbe* ok = ProbeOn(first, 20, 20, 100, 40);
+    ok->OnClick = [&](TObject*) { first->SetModalResult(mrOk); };
+    StepDriver steps;
+    steps.Add([&] { return ShownAndActive(first); },
+              [&] {
+                  POINT p = CenterOf(ok->Handle());
+                  testdesk::LeftClick(p.x, p.y);
+              });
+    steps.Start();
+    EXPECT_EQ(first->ShowModal(), mrOk);
+    int deactivations = 0;
+    bool activeWhileShown = false;
+    HWND foregroundWhileShown = nullptr;
+    Application->OnDeactivate = [&](TObject*) {
+        ++deactivations;
+        if (second->Modal()) second->SetModalResult(mrCancel);
+    };
+    wchar_t dir[MAX_PATH] = {};
+    GetWindowsDirectoryW(dir, MAX_PATH);
+    testdesk::Process notepad;
+    HWND other = nullptr;
+    StepDriver next;
+    next.Add([&] { return second->HandleAllocated() && IsWindowVisible(second->Handle()) && Application->Active(); },
+             [&] {
+                 activeWhileShown = true;
+                 foregroundWhileShown = GetForegroundWindow();
+                 notepad = testdesk::Start(std::wstring(dir) + L"\\notepad.exe");
+             });
+    next.Add([&] { return (other = testdesk::FindTopWindow(nullptr, nullptr, notepad.pid)) != nullptr; },
+             [&] { SetForegroundWindow(other); });
+    next.Start(15000);
+    EXPECT_EQ(second->ShowModal(), mrCancel);
+    EXPECT_TRUE(activeWhileShown);
+    EXPECT_EQ(foregroundWhileShown, second->Handle());
+    EXPECT_EQ(deactivations, 1);
+    EXPECT_FALSE(next.timedOut);
+    notepad.Kill();
+    notepad.Close();
+}
+
 // --- exceptions ----------------------------------------------------------------
 
 TEST_F(WindowTest, ExceptionsInEventHandlersStopAtTheWindowProcedure) {
