@@ -1,0 +1,125 @@
+// Start-up and memory of dovrak.exe against a bare Win32 program with one
+// window, both started the same way in the same session:
+// - the time from process start until the window is on the screen and
+//   painted (a pixel of the bar's colour at its strip, and for the full bar
+//   a pixel of the last button's face), median of many runs, with 1 and with
+//   50 buttons, and its ratio to the bare program's;
+// - the working set of an idle bar with 50 buttons against the bare program's.
+#include "bar_test_support.h"
+#include "desktop.h"
+
+#include <psapi.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+using namespace bartest;
+
+namespace {
+
+const std::wstring kDovrak = testdesk::WinPath(DOVRAK_EXE);
+const std::wstring kBare = testdesk::WinPath(BARE_WINDOW_EXE);
+constexpr COLORREF kBarColour = 0x984E00;
+constexpr COLORREF kFaceColour = 0xD8E9EC;
+constexpr int kRuns = 21;
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+bool Painted(const std::vector<std::pair<POINT, COLORREF>>& pixels) {
+    for (const auto& [p, c] : pixels)
+        if (testdesk::ScreenPixel(p.x, p.y) != c) return false;
+    return true;
+}
+
+// Milliseconds from the start of exe until every pixel shows its colour; -1 on time-out.
+double TimeToPainted(const std::wstring& exe, const std::vector<std::pair<POINT, COLORREF>>& pixels) {
+    LARGE_INTEGER freq, t0, t1;
+    QueryPerformanceFrequency(&freq);
+    QueryPerformanceCounter(&t0);
+    testdesk::Process p = testdesk::Start(exe);
+    double ms = -1;
+    const ULONGLONG end = GetTickCount64() + 20000;
+    while (GetTickCount64() < end) {
+        if (Painted(pixels)) {
+            QueryPerformanceCounter(&t1);
+            ms = 1000.0 * static_cast<double>(t1.QuadPart - t0.QuadPart) / static_cast<double>(freq.QuadPart);
+            break;
+        }
+        Sleep(1);
+    }
+    p.Kill();
+    p.Close();
+    // The next run starts on an empty screen.
+    testdesk::WaitUntil([&] { return !Painted({pixels.front()}); }, 5000, false);
+    return ms;
+}
+
+SIZE_T WorkingSetWhenIdle(const std::wstring& exe, const std::vector<std::pair<POINT, COLORREF>>& pixels) {
+    testdesk::Process p = testdesk::Start(exe);
+    testdesk::WaitUntil([&] { return Painted(pixels); }, 20000, false);
+    WaitForInputIdle(p.handle, 5000);
+    PROCESS_MEMORY_COUNTERS pmc{};
+    pmc.cb = sizeof pmc;
+    GetProcessMemoryInfo(p.handle, &pmc, sizeof pmc);
+    p.Kill();
+    p.Close();
+    testdesk::WaitUntil([&] { return !Painted({pixels.front()}); }, 5000, false);
+    return pmc.WorkingSetSize;
+}
+
+void WriteBar(int buttons) {
+    std::vector<std::wstring> lines;
+    for (int i = 1; i <= buttons; ++i)
+        lines.push_back(L"B" + std::to_wstring(i) + L"=" + RecordLine({L"C:\\windows\\notepad.exe"}));
+    lines.push_back(L"Left=0");
+    lines.push_back(L"Top=0");
+    RemoveIniDir();
+    WriteIni(lines);
+}
+
+}  // namespace
+
+int main() {
+    KillBars();
+    testdesk::MoveMouse(900, 900);
+    const std::vector<std::pair<POINT, COLORREF>> strip = {{POINT{5, 10}, kBarColour}};
+    // The last of 50 icon buttons starts at 10 + 49 * 23; a face pixel near its corner.
+    const std::vector<std::pair<POINT, COLORREF>> full = {{POINT{5, 10}, kBarColour},
+                                                          {POINT{10 + 49 * 23 + 2, 2}, kFaceColour}};
+    std::vector<double> bare, one, fifty;
+    for (int run = 0; run < kRuns; ++run) {
+        bare.push_back(TimeToPainted(kBare, strip));
+        WriteBar(1);
+        one.push_back(TimeToPainted(kDovrak, {{POINT{5, 10}, kBarColour}, {POINT{12, 2}, kFaceColour}}));
+        WriteBar(50);
+        fifty.push_back(TimeToPainted(kDovrak, full));
+    }
+    for (const auto* v : {&bare, &one, &fifty}) {
+        if (std::any_of(v->begin(), v->end(), [](double x) { return x < 0; })) {
+            std::printf("a start did not reach the screen within 20 s\n");
+            RemoveIniDir();
+            return 1;
+        }
+    }
+    const double mb = Median(bare), m1 = Median(one), m50 = Median(fifty);
+    std::printf("start-up to painted window, median of %d runs:\n", kRuns);
+    std::printf("  bare Win32 window   %8.1f ms\n", mb);
+    std::printf("  dovrak,  1 button   %8.1f ms  ratio %.2f (goal <= 1.50)\n", m1, m1 / mb);
+    std::printf("  dovrak, 50 buttons  %8.1f ms  ratio %.2f (goal <= 1.50)\n", m50, m50 / mb);
+
+    const SIZE_T wsBare = WorkingSetWhenIdle(kBare, strip);
+    WriteBar(50);
+    const SIZE_T wsBar = WorkingSetWhenIdle(kDovrak, full);
+    std::printf("working set when idle:\n");
+    std::printf("  bare Win32 window   %8.1f MiB\n", static_cast<double>(wsBare) / 1048576.0);
+    std::printf("  dovrak, 50 buttons  %8.1f MiB  ratio %.2f\n", static_cast<double>(wsBar) / 1048576.0,
+                static_cast<double>(wsBar) / static_cast<double>(wsBare));
+    RemoveIniDir();
+    return 0;
+}
