@@ -26,12 +26,35 @@ TComponent::TComponent(TComponent* AOwner) : FOwner(AOwner) {
 
 TComponent::~TComponent() {
     FDestroying = true;
+    // Tell whoever holds a pointer to this component, and stop telling this one.
+    while (!FFreeNotifies.empty()) {
+        TComponent* other = FFreeNotifies.back();
+        FFreeNotifies.pop_back();
+        auto& back = other->FFreeNotifies;
+        back.erase(std::remove(back.begin(), back.end(), this), back.end());
+        other->Notification(this, false);
+    }
     DestroyComponents();
     if (FOwner) {
         auto& list = FOwner->FComponents;
         list.erase(std::remove(list.begin(), list.end(), this), list.end());
         FOwner->Notification(this, false);
     }
+}
+
+void TComponent::FreeNotification(TComponent* other) {
+    if (!other || other == this) return;
+    if (std::find(FFreeNotifies.begin(), FFreeNotifies.end(), other) == FFreeNotifies.end()) {
+        FFreeNotifies.push_back(other);
+        other->FFreeNotifies.push_back(this);
+    }
+}
+
+void TComponent::RemoveFreeNotification(TComponent* other) {
+    if (!other) return;
+    FFreeNotifies.erase(std::remove(FFreeNotifies.begin(), FFreeNotifies.end(), other), FFreeNotifies.end());
+    auto& back = other->FFreeNotifies;
+    back.erase(std::remove(back.begin(), back.end(), this), back.end());
 }
 
 void TComponent::DestroyComponents() {

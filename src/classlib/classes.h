@@ -58,6 +58,11 @@ public:
     // True from the start of the destructor on.
     bool Destroying() const { return FDestroying; }
 
+    // Asks that other is told (Notification with inserting false) when this
+    // component is deleted, so that it can drop its pointer to it.
+    void FreeNotification(TComponent* other);
+    void RemoveFreeNotification(TComponent* other);
+
     UnicodeString Name;
     int Tag = 0;
 
@@ -71,6 +76,7 @@ protected:
 private:
     TComponent* FOwner = nullptr;
     std::vector<TComponent*> FComponents;
+    std::vector<TComponent*> FFreeNotifies;  // both ways: each side drops the other when deleted
     bool FDestroying = false;
 };
 

@@ -594,7 +594,17 @@ void TControl::DestroyToolTip() {
     FToolTip = nullptr;
 }
 
-void TControl::SetPopupMenu(TPopupMenu* menu) { FPopupMenu = menu; }
+void TControl::SetPopupMenu(TPopupMenu* menu) {
+    if (menu == FPopupMenu) return;
+    if (FPopupMenu) RemoveFreeNotification(FPopupMenu);
+    FPopupMenu = menu;
+    if (FPopupMenu) FreeNotification(FPopupMenu);
+}
+
+void TControl::Notification(TComponent* AComponent, bool inserting) {
+    TComponent::Notification(AComponent, inserting);
+    if (!inserting && AComponent == FPopupMenu) FPopupMenu = nullptr;
+}
 
 void TControl::Invalidate() {
     if (FHandle) ::InvalidateRect(FHandle, nullptr, TRUE);

@@ -163,6 +163,8 @@ public:
     TMouseEvent OnMouseUp;
 
 protected:
+    // Drops the popup menu when it is deleted.
+    void Notification(TComponent* AComponent, bool inserting) override;
     virtual void CreateParams(TCreateParams& Params);
     virtual void CreateWnd();
     virtual void DestroyWnd();

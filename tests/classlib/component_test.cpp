@@ -49,3 +49,35 @@ TEST(Component, ClassNameIsTheDynamicCppClassName) {
     EXPECT_EQ(base->ClassName(), L"TLogged");
     EXPECT_EQ(logged.Tag, 0);
 }
+
+namespace {
+
+class TWatcher : public TComponent {
+public:
+    using TComponent::TComponent;
+    TComponent* Watched = nullptr;
+
+protected:
+    void Notification(TComponent* c, bool inserting) override {
+        if (!inserting && c == Watched) Watched = nullptr;
+    }
+};
+
+}  // namespace
+
+TEST(Component, FreeNotificationClearsAPointerToADeletedComponent) {
+    TWatcher watcher(nullptr);
+    auto* watched = new TComponent(nullptr);
+    watcher.Watched = watched;
+    watched->FreeNotification(&watcher);
+    delete watched;
+    EXPECT_EQ(watcher.Watched, nullptr);
+
+    // The other way round: a deleted watcher is not told about later deletions.
+    auto* second = new TComponent(nullptr);
+    {
+        TWatcher gone(nullptr);
+        second->FreeNotification(&gone);
+    }
+    delete second;  // must not reach the deleted watcher
+}
