@@ -11,6 +11,20 @@ public:
 
     // The popup menu of the bar form and of every button.
     TPopupMenu* PMenuButton = nullptr;
+    TMenuItem* PMenuEdit = nullptr;    // Tag 1: EditButton
+    TMenuItem* N1 = nullptr;
+    TMenuItem* PMenuAdd = nullptr;     // Tag 6: AddButton
+    TMenuItem* PMenuCut = nullptr;     // Tag 2: CopyButton(1)
+    TMenuItem* PMenuCopy = nullptr;    // Tag 3: CopyButton(0)
+    TMenuItem* PMenuPaste = nullptr;   // Tag 4: PasteButton
+    TMenuItem* PMenuDelete = nullptr;  // Tag 5: DeleteButton
+    TMenuItem* N2 = nullptr;
+    TMenuItem* PMenuHide = nullptr;    // Tag 7: collapse the bar
+    TMenuItem* N3 = nullptr;
+    TMenuItem* PMenuOption = nullptr;  // Tag 8: ShowOptions
+    TMenuItem* PMenuHelp = nullptr;    // Tag 9: ShowHelp
+    TMenuItem* N4 = nullptr;
+    TMenuItem* PmenuExit = nullptr;    // Tag 10: close the bar in 1 s
     // The colour dialog of the colour swatches in the dialogs.
     TColorDialog* ColorDialog = nullptr;
 
@@ -19,6 +33,13 @@ public:
     // Created by SetTimerMode(0), destroyed by SetTimerMode(9); null otherwise.
     TTimer* Timer = nullptr;
 
+    // The popup's OnPopup (the menu's Tag is 0: the items are enabled for
+    // where the menu opened) and every item's OnClick (the command of the
+    // item's Tag).
+    void PMenuButtonClick(TObject* Sender);
     // The timer's OnTimer handler.
     void TimerTick(TObject* Sender);
+
+private:
+    TMenuItem* AddItem(const wchar_t* name, const wchar_t* caption, int tag);
 };

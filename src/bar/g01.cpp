@@ -1,8 +1,8 @@
-// Unit G01: the bar's program-wide pointers.
+// Unit G01: the bar's program-wide pointers (KSetup is defined with its
+// class in the shared unit DSetup).
 #include "g01.h"
 
 TFDovrak* FDovrak = nullptr;
-TKSetup* KSetup = nullptr;
 TBarState* BarState = nullptr;
 TDM* DM = nullptr;
 TQini* ButtonStore = nullptr;

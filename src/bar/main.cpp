@@ -1,4 +1,5 @@
 // Dovrak's entry point: one copy at a time, then the bar's message loop.
+#include "dsetup.h"
 #include "fman.h"
 #include "g01.h"
 #include "vcl.h"
@@ -25,8 +26,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
         Application->Initialize();
         Application->MainFormOnTaskBar = true;
         Application->CreateForm(&FDovrak);
-        // The sibling-program menu TKSetup is created here, after the form:
-        //   Application->CreateDataModule(&KSetup);
+        // After the form: TFDovrak::FormCreate must not use the module.
+        Application->CreateDataModule(&KSetup);
         Application->Run();
     } catch (const std::exception& e) {
         Application->ShowException(e);

@@ -1,6 +1,7 @@
 // Unit S01: the bar's program logic: its settings file, the layout of the
-// button row and its view modes, the timer modes, and launching a button
-// with the control of the window it started.
+// button row and its view modes, the timer modes, launching a button with
+// the control of the window it started, and the popup menu's commands
+// (s01cmd.cpp).
 #pragma once
 
 #include <windows.h>
@@ -60,6 +61,43 @@ void ReleaseControlledWindows();
 void ApplyTopMost();
 // The window of that class and title, or null (also for an empty class).
 HWND FindNamedWindow(const UnicodeString& className, const UnicodeString& title);
+
+// --- popup menu commands (s01cmd.cpp) -----------------------------------------------
+//
+// The button commands act on the record at ButtonArray->Current. "The refresh"
+// after a paste, delete or add: ApplyViewMode(1), LayoutButtons, SetTimerMode(3).
+
+// Opens the edit dialog on the current record; the dialog writes it on OK.
+// Ends a pending cut. The argument is not used; the result is always 0.
+int EditButton(int unused);
+// Puts the current record on the clipboard ("DOVRAK"); cut = 1 also marks it
+// as cut, to be deleted when its copy is pasted. An empty record ends any
+// pending cut and puts nothing there. When the clipboard cannot be opened or
+// the block cannot be made or handed over, nothing changes.
+void CopyButton(int cut);
+// Inserts at the current place the clipboard's record and, independently, a
+// record for the last file of a file list on it; completes a pending cut
+// when exactly the cut record's copy went in. Refused at 50 records (beep).
+void PasteButton();
+// Deletes the current record (the store keeps at least one), ends a pending
+// cut and refreshes.
+void DeleteButton();
+// Appends an empty record and refreshes; refused at 50 records (beep).
+void AddButton();
+// Opens the option dialog, then applies the view mode again.
+void ShowOptions();
+
+// Whether the clipboard holds a button record or a file list.
+bool ClipboardHasPasteData();
+// The clipboard format name of one button record.
+extern const char* const BarClipboardFormat;
+// The record line in a block of byteCount bytes in the "DOVRAK" format: the
+// UTF-16 units up to the first 0 unit, never past the block, and cut at the
+// first line break (a record is one line of the settings file).
+UnicodeString ClipboardRecordText(const void* block, size_t byteCount);
+// Where the cut record stands after its copy was inserted at insertedAt,
+// with the cut record at cutIndex before the insert.
+int CutRecordAfterInsert(int insertedAt, int cutIndex);
 
 // --- help ------------------------------------------------------------------------
 

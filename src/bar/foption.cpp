@@ -1,0 +1,140 @@
+// Unit FOption: the bar's option dialog.
+#include "foption.h"
+
+#include "d01.h"
+#include "g01.h"
+#include "s01.h"
+
+namespace {
+
+constexpr int SizeEntries = 4;  // "16", "24", "32", "40"
+
+template <class T>
+T* Place(TWinControl* parent, TComponent* owner, const wchar_t* name, int left, int top, int width, int height) {
+    T* control = new T(owner);
+    control->Name = name;
+    control->SetParent(parent);
+    control->SetBounds(left, top, width, height);
+    return control;
+}
+
+TLabel* PlaceLabel(TWinControl* parent, TComponent* owner, const wchar_t* name, int left, int top,
+                   const wchar_t* caption) {
+    TLabel* label = new TLabel(owner);
+    label->Name = name;
+    label->SetParent(parent);
+    label->SetBounds(left, top, label->Width(), label->Height());
+    label->SetCaption(caption);  // sizes the label to its caption
+    return label;
+}
+
+}  // namespace
+
+int SizeListIndexOf(int buttonSize) {
+    const int index = buttonSize / 8 - 2;
+    return index >= 0 && index < SizeEntries ? index : -1;
+}
+
+int ButtonSizeOfListIndex(int index) { return (index + 2) * 8; }
+
+TFormOption::TFormOption(TComponent* AOwner) : TForm(AOwner) {
+    Name = L"FormOption";
+    SetBorderStyle(bsDialog);
+    SetPosition(poDesktopCenter);
+    SetCaption(L"オプション");
+    SetColor(clBtnFace);
+    Font()->SetName(L"Tahoma");
+    Font()->SetHeight(-11);
+    SetClientWidth(225);
+    SetClientHeight(331);
+    OnCreate = Bind(this, &TFormOption::FormCreate);
+
+    LabelPrgName = PlaceLabel(this, this, L"LabelPrgName", 12, 12, L"Dovrak");
+    LabelPrgName->Font()->SetName(L"Arial");
+    LabelPrgName->Font()->SetHeight(-19);
+    LabelVersion = PlaceLabel(this, this, L"LabelVersion", 74, 20, L"");
+
+    GroupBoxButton = Place<TGroupBox>(this, this, L"GroupBoxButton", 9, 94, 154, 57);
+    GroupBoxButton->SetCaption(L"ボタンの表示");
+    Label1 = PlaceLabel(GroupBoxButton, this, L"Label1", 9, 21, L"ボタンのサイズ");
+    ComboBoxButtonSize = Place<TComboBox>(GroupBoxButton, this, L"ComboBoxButtonSize", 99, 21, 40, 21);
+    ComboBoxButtonSize->SetStyle(csDropDownList);
+
+    GroupBoxColor = Place<TGroupBox>(this, this, L"GroupBoxColor", 8, 163, 205, 64);
+    GroupBoxColor->SetCaption(L"カラー");
+    Label2 = PlaceLabel(GroupBoxColor, this, L"Label2", 9, 15, L"フォームカラー");
+    Label3 = PlaceLabel(GroupBoxColor, this, L"Label3", 105, 15, L"ボタンカラー");
+
+    GroupBoxForm = Place<TGroupBox>(this, this, L"GroupBoxForm", 8, 238, 205, 48);
+    GroupBoxForm->SetCaption(L"フォームの表示");
+    CheckBoxAutoHide = Place<TCheckBox>(GroupBoxForm, this, L"CheckBoxAutoHide", 10, 20, 97, 17);
+    CheckBoxAutoHide->SetCaption(L"自動的に隠す");
+
+    ButtonOK = Place<TButton>(this, this, L"ButtonOK", 59, 302, 75, 22);
+    ButtonOK->SetCaption(L"OK");
+    ButtonOK->SetModalResult(mrOk);
+    ButtonOK->SetDefault(true);
+    ButtonOK->SetAnchors(akRight | akBottom);
+    ButtonOK->OnClick = Bind(this, &TFormOption::ButtonOKClick);
+    ButtonCancel = Place<TButton>(this, this, L"ButtonCancel", 139, 302, 75, 22);
+    ButtonCancel->SetCaption(L"キャンセル");
+    ButtonCancel->SetModalResult(mrCancel);
+    ButtonCancel->SetCancel(true);
+    ButtonCancel->SetAnchors(akRight | akBottom);
+}
+
+TFormOption::~TFormOption() {
+    if (FormOption == this) FormOption = nullptr;
+}
+
+void TFormOption::FormCreate(TObject*) {
+    LabelVersion->SetCaption(UnicodeString(L"Version ") + BarVersion);
+    for (const wchar_t* size : {L"16", L"24", L"32", L"40"}) ComboBoxButtonSize->Items()->Add(size);
+
+    const TColor formColor = BarState ? BarState->FormColor : clBtnFace;
+    const TColor buttonColor = BarState ? BarState->ButtonColor : clBtnFace;
+    struct Swatch {
+        TKButton*& field;
+        const wchar_t* name;
+        int left, tag;
+        TColor face;
+    } swatches[] = {
+        {FormColorButton, L"FormColorButton", 9, 0, formColor},
+        {ButtonColorButton, L"ButtonColorButton", 105, 1, buttonColor},
+    };
+    for (Swatch& s : swatches) {
+        auto* button = new TKButton(GroupBoxColor);  // owner and parent
+        button->Name = s.name;
+        button->SetVisible(true);
+        button->SetQButtonStyle(qsSingle);
+        button->OnClick = Bind(this, &TFormOption::ColorButtonClick);
+        button->SetBounds(s.left, 30, 88, 22);
+        button->SetParent(GroupBoxColor);
+        button->Tag = s.tag;
+        button->SetFaceColor(s.face);
+        s.field = button;
+    }
+
+    ComboBoxButtonSize->SetItemIndex(BarState ? SizeListIndexOf(BarState->ButtonSize) : -1);
+    CheckBoxAutoHide->SetChecked(BarState && BarState->AutoHide != 0);
+}
+
+void TFormOption::ColorButtonClick(TObject* Sender) {
+    auto* swatch = dynamic_cast<TKButton*>(Sender);
+    if (!swatch || !DM) return;
+    swatch = swatch->Tag == 0 ? FormColorButton : ButtonColorButton;
+    DM->ColorDialog->SetColor(swatch->FaceColor());
+    if (DM->ColorDialog->Execute()) swatch->SetFaceColor(DM->ColorDialog->Color());
+}
+
+void TFormOption::ButtonOKClick(TObject*) {
+    if (!BarState) return;  // the bar has closed meanwhile
+    // Without a chosen entry (a size from the file that the list does not
+    // offer) the size stays as it is.
+    const int index = ComboBoxButtonSize->ItemIndex();
+    if (index >= 0 && index < SizeEntries) BarState->ButtonSize = ButtonSizeOfListIndex(index);
+    BarState->FormColor = FormColorButton->FaceColor();
+    BarState->ButtonColor = ButtonColorButton->FaceColor();
+    BarState->AutoHide = CheckBoxAutoHide->Checked() ? 1 : 0;
+    SetTimerMode(3);
+}

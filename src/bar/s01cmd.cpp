@@ -1,0 +1,264 @@
+// Unit S01, the popup menu's commands: edit, cut, copy, insert-paste, delete
+// and add a button record, the option dialog, and the clipboard format
+// "DOVRAK" in which one record travels.
+//
+// "DOVRAK" data: one GMEM_MOVEABLE block of 2 x (n + 1) bytes, the n UTF-16
+// units of the record line as ButtonStore holds it (field 1 hex-coded), then
+// one 0 unit. The block belongs to the clipboard once handed over; the bar
+// keeps its handle only as a note (TBarState::ClipMemory).
+#include "d01.h"
+#include "fedit.h"
+#include "fieldtext.h"
+#include "fman.h"
+#include "foption.h"
+#include "g01.h"
+#include "qbtn.h"
+#include "qini.h"
+#include "s01.h"
+#include "s02.h"
+
+#include <shellapi.h>
+
+#include <algorithm>
+#include <cstring>
+
+const char* const BarClipboardFormat = "DOVRAK";
+
+namespace {
+
+constexpr int FieldTarget = 1;
+constexpr int FieldClass = 2;
+constexpr int FieldTitle = 3;
+
+HWND BarWindow() { return FDovrak ? FDovrak->Handle() : nullptr; }
+
+bool BarReady() { return BarState && ButtonStore && ButtonArray && FDovrak; }
+
+void LimitBeep() { ::Beep(2000, 100); }
+
+bool StoreFull() { return ButtonStore->Count() >= BarButtonCount; }
+
+// The bar in its normal view with every record's button laid out again, and
+// automatic hiding re-armed.
+void Refresh() {
+    ApplyViewMode(1);
+    LayoutButtons();
+    SetTimerMode(3);
+}
+
+// The record line at i, or empty for a place that holds no record.
+UnicodeString RecordAt(int i) {
+    if (i < 0 || i >= ButtonStore->Count()) return UnicodeString();
+    return ButtonStore->List()->Strings(i);
+}
+
+// Where an insert at the current place goes: Current, kept inside the list.
+int InsertPlace() { return std::clamp(ButtonArray->Current, 0, ButtonStore->Count()); }
+
+// The last file name of a file list; false when the list names no file.
+bool LastDroppedFile(HDROP drop, UnicodeString& name) {
+    const UINT count = ::DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+    if (count == 0 || count == 0xFFFFFFFF) return false;
+    bool got = false;
+    for (UINT k = 0; k < count; ++k) {
+        // Each name is read whole: its length first, then the name.
+        const UINT length = ::DragQueryFileW(drop, k, nullptr, 0);
+        std::wstring buffer(static_cast<size_t>(length) + 1, L'\0');
+        const UINT copied = ::DragQueryFileW(drop, k, buffer.data(), length + 1);
+        buffer.resize(std::min<size_t>(copied, length));
+        name = buffer;
+        got = true;
+    }
+    return got && !name.empty();
+}
+
+// Creates a dialog of type T (owned by the application) into the global that
+// names it while it is open, shows it modally and deletes it afterwards.
+template <class T>
+void RunDialog(T*& global) {
+    T* dialog = new T(Application);
+    global = dialog;
+    try {
+        dialog->HandleNeeded();
+        dialog->DoCreate();
+        dialog->ShowModal();
+    } catch (...) {
+        delete dialog;
+        if (global == dialog) global = nullptr;
+        throw;
+    }
+    delete dialog;
+    if (global == dialog) global = nullptr;
+}
+
+}  // namespace
+
+UnicodeString ClipboardRecordText(const void* block, size_t byteCount) {
+    if (!block) return UnicodeString();
+    const size_t units = byteCount / sizeof(wchar_t);
+    const auto* text = static_cast<const wchar_t*>(block);
+    size_t n = 0;
+    while (n < units && text[n] != L'\0' && text[n] != L'\r' && text[n] != L'\n') ++n;
+    return UnicodeString(text, n);
+}
+
+int CutRecordAfterInsert(int insertedAt, int cutIndex) {
+    // An insert after the cut record leaves it in place; one at or before it
+    // moves it one place on. An insert right after it gives the copy the
+    // place after it: deleting that copy leaves the same order.
+    return insertedAt > cutIndex + 1 ? cutIndex : cutIndex + 1;
+}
+
+bool ClipboardHasPasteData() {
+    const UINT format = ::RegisterClipboardFormatA(BarClipboardFormat);
+    const bool opened = ::OpenClipboard(BarWindow()) != 0;
+    const bool available =
+        (format && ::IsClipboardFormatAvailable(format)) || ::IsClipboardFormatAvailable(CF_HDROP);
+    if (opened) ::CloseClipboard();
+    return available;
+}
+
+int EditButton(int) {
+    if (!BarReady()) return 0;
+    const int i = ButtonArray->Current;
+    if (i < 0 || i >= ButtonStore->Count()) return 0;  // no record at that place
+    RunDialog(FormEdit);
+    if (BarState && BarState->ViewMode == 1) LayoutButtons();
+    if (BarState) BarState->CutIndex = -1;
+    return 0;
+}
+
+void CopyButton(int cut) {
+    if (!BarReady()) return;
+    const UnicodeString line = RecordAt(ButtonArray->Current);
+    if (line.empty()) {
+        BarState->CutIndex = -1;
+        return;
+    }
+    const UINT format = ::RegisterClipboardFormatA(BarClipboardFormat);
+    if (!format) return;
+
+    // The block is made before the clipboard is touched: a failure leaves
+    // the clipboard as it was.
+    const size_t bytes = (line.size() + 1) * sizeof(wchar_t);
+    HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE, bytes);
+    if (!block) return;
+    void* data = ::GlobalLock(block);
+    if (!data) {
+        ::GlobalFree(block);
+        return;
+    }
+    std::memcpy(data, line.c_str(), bytes);  // the line and its 0 unit
+    ::GlobalUnlock(block);
+
+    if (!::OpenClipboard(BarWindow())) {
+        ::GlobalFree(block);  // another program holds the clipboard
+        return;
+    }
+    ::EmptyClipboard();
+    if (!::SetClipboardData(format, block)) {
+        ::CloseClipboard();
+        ::GlobalFree(block);  // not taken: still ours
+        return;
+    }
+    BarState->ClipMemory = block;
+    ::CloseClipboard();
+    BarState->CutIndex = cut == 1 ? ButtonArray->Current : -1;
+}
+
+void PasteButton() {
+    if (!BarReady()) return;
+    const UINT format = ::RegisterClipboardFormatA(BarClipboardFormat);
+    if (!::OpenClipboard(BarWindow())) return;  // another program holds it: nothing changes
+
+    const int place = InsertPlace();
+    int inserted = 0;
+    bool insertedRecord = false;
+    try {
+        // A button record, read within its block's size.
+        if (HANDLE data = format ? ::GetClipboardData(format) : nullptr) {
+            const void* block = ::GlobalLock(data);
+            if (block) {
+                const UnicodeString text = ClipboardRecordText(block, ::GlobalSize(data));
+                ::GlobalUnlock(data);
+                if (StoreFull()) {
+                    LimitBeep();
+                } else {
+                    ButtonStore->List()->Insert(place, text);
+                    ++inserted;
+                    insertedRecord = true;
+                }
+            }
+        }
+        // A file list: one record for its last file.
+        if (HANDLE drop = ::GetClipboardData(CF_HDROP)) {
+            UnicodeString name;
+            if (LastDroppedFile(static_cast<HDROP>(drop), name)) {
+                if (StoreFull()) {
+                    LimitBeep();
+                } else {
+                    TKVar className, title;
+                    GuessWindowNames(name.c_str(), className, title);
+                    const UnicodeString c = className.c_str(), t = title.c_str();
+                    ButtonStore->List()->Insert(place, L"");
+                    ++inserted;
+                    ButtonStore->SetField(place, FieldTarget, name.c_str());
+                    if (IsPlainFieldSafe(c) && IsPlainFieldSafe(t)) {
+                        ButtonStore->SetField(place, FieldClass, c.c_str());
+                        ButtonStore->SetField(place, FieldTitle, t.c_str());
+                    }
+                }
+            }
+        }
+    } catch (...) {
+        ::CloseClipboard();
+        throw;
+    }
+    ::CloseClipboard();
+
+    const int cutIndex = BarState->CutIndex;
+    if (cutIndex < 0) {
+        Refresh();
+    } else if (insertedRecord && inserted == 1) {
+        // The copy of the cut record went in: delete the cut record itself.
+        ButtonArray->Current = CutRecordAfterInsert(place, cutIndex);
+        DeleteButton();
+    } else {
+        // Anything else deletes nothing; the cut stays pending on the cut
+        // record, which an insert at or before it has moved on.
+        if (inserted > 0 && place <= cutIndex) BarState->CutIndex = cutIndex + inserted;
+        Refresh();
+    }
+}
+
+void DeleteButton() {
+    if (!BarReady()) return;
+    TStringList* lines = ButtonStore->List();
+    const int i = ButtonArray->Current;
+    if (i >= 0 && i < lines->Count()) lines->Delete(i);
+    if (lines->Count() == 0) lines->Add(L"");  // the store never becomes empty
+    BarState->CutIndex = -1;
+    Refresh();
+}
+
+void AddButton() {
+    if (!BarReady()) return;
+    if (StoreFull()) {
+        LimitBeep();
+        return;
+    }
+    ButtonStore->List()->Add(L"");
+    Refresh();
+}
+
+void ShowOptions() {
+    if (!BarReady()) return;
+    RunDialog(FormOption);
+    if (!BarState) return;
+    if (BarState->ViewMode == 1) {
+        ApplyViewMode(1);
+        LayoutButtons();
+    } else if (BarState->ViewMode == 3) {
+        ApplyViewMode(3);
+    }
+}
