@@ -6,10 +6,23 @@
 #include <vector>
 
 void KDrawCaptureScreenAt(int left, int top, TBitmap* bitmap) {
-    if (!bitmap) return;
-    HDC screen = ::GetDC(nullptr);
-    ::BitBlt(bitmap->Canvas()->Handle(), 0, 0, bitmap->Width(), bitmap->Height(), screen, left, top, SRCCOPY);
-    ::ReleaseDC(nullptr, screen);
+    if (!bitmap || bitmap->Empty()) return;
+    const int w = bitmap->Width(), h = bitmap->Height();
+    // Only the part on the screen is copied (a copy that reaches past the
+    // screen can fail whole); what lies off the screen is black.
+    const RECT screen{::GetSystemMetrics(SM_XVIRTUALSCREEN), ::GetSystemMetrics(SM_YVIRTUALSCREEN),
+                      ::GetSystemMetrics(SM_XVIRTUALSCREEN) + ::GetSystemMetrics(SM_CXVIRTUALSCREEN),
+                      ::GetSystemMetrics(SM_YVIRTUALSCREEN) + ::GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+    const RECT wanted{left, top, left + w, top + h};
+    RECT part{};
+    HDC dc = bitmap->Canvas()->Handle();
+    const bool any = ::IntersectRect(&part, &wanted, &screen) != 0;
+    if (!any || !::EqualRect(&part, &wanted)) ::PatBlt(dc, 0, 0, w, h, BLACKNESS);
+    if (!any) return;
+    HDC source = ::GetDC(nullptr);
+    ::BitBlt(dc, part.left - left, part.top - top, part.right - part.left, part.bottom - part.top, source, part.left,
+             part.top, SRCCOPY);
+    ::ReleaseDC(nullptr, source);
 }
 
 void KDrawCaptureScreen(TKMenu* menu, TBitmap* bitmap) {

@@ -8,6 +8,7 @@
 #include "fmenu.h"
 #include "g01.h"
 #include "kbutton.h"
+#include "kdrawmenu.h"
 #include "qbtn.h"
 #include "qini.h"
 #include "s01.h"
@@ -178,6 +179,39 @@ TEST_F(MenuWindow, ARearrangementOnTheScreenDoesNotBlurTheMenusOwnImage) {
     menu->ArrangeWindow();
     EXPECT_FALSE(SameImage(menu->Back, &first));
     menu->Hide();
+}
+
+TEST_F(MenuWindow, TheCaptureCopiesTheScreenAndGivesBlackOffIt) {
+    backdrop::Window back(Checker);
+    const int cx = ::GetSystemMetrics(SM_CXSCREEN), cy = ::GetSystemMetrics(SM_CYSCREEN);
+    ASSERT_TRUE(back.WaitShown(RECT{0, 0, 40, 40}));
+    ASSERT_TRUE(back.WaitShown(RECT{cx - 40, cy - 40, cx, cy}));
+    struct Case {
+        int left, top;
+    } cases[] = {{30, 40}, {-10, -12}, {cx - 25, cy - 20}, {-10, cy - 5}, {-100, -100}};
+    for (const Case& k : cases) {
+        TBitmap bitmap;
+        bitmap.SetPixelFormat(pf24bit);
+        bitmap.SetSize(40, 30);
+        KDrawCaptureScreenAt(k.left, k.top, &bitmap);
+        int wrong = 0;
+        for (int y = 0; y < 30; ++y)
+            for (int x = 0; x < 40; ++x) {
+                const int sx = k.left + x, sy = k.top + y;
+                const bool on = sx >= 0 && sy >= 0 && sx < cx && sy < cy;
+                const Bgr want = on ? Checker(sx, sy) : Bgr{0, 0, 0};
+                wrong += !(PixelOf(&bitmap, x, y) == want);
+            }
+        EXPECT_EQ(wrong, 0) << "at " << k.left << ", " << k.top;
+    }
+    // Through the menu: its Left and Top.
+    menu->SetLeft(30);
+    menu->SetTop(40);
+    TBitmap bitmap;
+    bitmap.SetPixelFormat(pf24bit);
+    bitmap.SetSize(8, 8);
+    KDrawCaptureScreen(menu.get(), &bitmap);
+    EXPECT_EQ(PixelOf(&bitmap, 5, 6), Checker(35, 46));
 }
 
 TEST_F(MenuWindow, AGrownMenuTakesTheScreenWhereItDidNotLie) {
