@@ -1,8 +1,12 @@
 // The bar's pure logic: which texts a plain record field can hold, the
-// geometry by button size, and colour fields.
+// geometry by button size, colour fields, the clipboard record, the move
+// rule of a cut, the size list, menu names and the sibling programs.
 #include <gtest/gtest.h>
 
+#include "dsetup.h"
+#include "fedit.h"
 #include "fieldtext.h"
+#include "foption.h"
 #include "s01.h"
 #include "s02.h"
 
@@ -54,4 +58,106 @@ TEST(BarColourField, FallsBackWhenItNamesNoColour) {
     EXPECT_EQ(FieldColor(L"clRed", 0), 0x0000FF);
     EXPECT_EQ(FieldColor(L"red face", 0x123456), 0x123456);
     EXPECT_EQ(FieldColor(L"12abc", 0x123456), 0x123456);
+}
+
+TEST(ClipboardRecord, EndsAtTheFirstZeroOrLineBreakAndNeverPastTheBlock) {
+    struct Case {
+        const char* name;
+        std::wstring units;  // the block's contents
+        size_t bytes;        // the block's size
+        std::wstring text;
+    } cases[] = {
+        {"terminated", std::wstring(L"\\1abc\0", 6), 12, L"\\1abc"},
+        {"larger block", std::wstring(L"ab\0zz", 5), 10, L"ab"},
+        {"no terminating zero", L"abcd", 8, L"abcd"},
+        {"block shorter than the text", L"abcdef", 6, L"abc"},
+        {"odd size", L"abcd", 7, L"abc"},
+        {"line break", L"a\\1x\r\nB2=evil", 30, L"a\\1x"},
+        {"lone line feed", L"rec\nmore", 16, L"rec"},
+        {"empty block", L"", 0, L""},
+        {"only a zero", std::wstring(L"\0", 1), 2, L""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::wstring block = c.units;
+        block.resize(std::max(block.size(), c.bytes / 2 + 1), L'#');  // what lies past the block
+        EXPECT_EQ(ClipboardRecordText(block.data(), c.bytes), c.text);
+    }
+    EXPECT_EQ(ClipboardRecordText(nullptr, 10), L"");
+}
+
+TEST(CutAndPaste, DeletesTheCutRecordWhereverTheCopyWentIn) {
+    // Five records 0..4: cut one, insert its copy at a place, delete where the
+    // rule says; the order that results.
+    struct Case {
+        int cut, pasteAt;
+        std::vector<int> order;
+    } cases[] = {
+        {2, 4, {0, 1, 3, 2, 4}}, {3, 1, {0, 3, 1, 2, 4}}, {2, 2, {0, 1, 2, 3, 4}}, {2, 3, {0, 1, 2, 3, 4}},
+        {0, 5, {1, 2, 3, 4, 0}}, {4, 0, {4, 0, 1, 2, 3}}, {1, 0, {1, 0, 2, 3, 4}},
+    };
+    for (const auto& c : cases) {
+        std::vector<int> records = {0, 1, 2, 3, 4};
+        records.insert(records.begin() + c.pasteAt, c.cut);
+        const int del = CutRecordAfterInsert(c.pasteAt, c.cut);
+        records.erase(records.begin() + del);
+        EXPECT_EQ(records, c.order) << "cut " << c.cut << " paste " << c.pasteAt;
+    }
+}
+
+TEST(OptionSizeList, MapsSizesAndEntries) {
+    EXPECT_EQ(SizeListIndexOf(16), 0);
+    EXPECT_EQ(SizeListIndexOf(24), 1);
+    EXPECT_EQ(SizeListIndexOf(32), 2);
+    EXPECT_EQ(SizeListIndexOf(40), 3);
+    EXPECT_EQ(SizeListIndexOf(20), 0);   // between the classes: the one below
+    EXPECT_EQ(SizeListIndexOf(128), -1);  // no entry
+    EXPECT_EQ(SizeListIndexOf(8), -1);
+    for (int k = 0; k < 4; ++k) EXPECT_EQ(ButtonSizeOfListIndex(k), 16 + 8 * k);
+}
+
+TEST(SiblingPrograms, NamesByTagAndMenuNames) {
+    const wchar_t* names[] = {L"Brenk", L"Tolvin", L"Fessel", L"Drumo", L"Ulvan", L"Dovrak",
+                              L"Sorvik", L"Pelnor", L"Hendra", L"Garvo", L"Nuppa", L"Oskel"};
+    for (int tag = 1; tag <= 12; ++tag) EXPECT_EQ(TKSetup::ProgramName(tag), names[tag - 1]);
+    EXPECT_EQ(TKSetup::ProgramName(0), L"");
+    EXPECT_EQ(TKSetup::ProgramName(13), L"");
+    EXPECT_EQ(MenuIniNameOf(1), L"pn000001");
+    EXPECT_EQ(MenuIniNameOf(42), L"pn000042");
+    EXPECT_EQ(MenuIniNameOf(99999), L"pn099999");
+}
+
+TEST(SiblingPrograms, TheBarBuildHidesOnlyItsOwnItem) {
+    TKSetup setup(nullptr);
+    ASSERT_EQ(setup.PMenuSetup->Count(), 12);
+    for (int k = 0; k < 12; ++k) {
+        TMenuItem* item = setup.PMenuSetup->Items(k);
+        EXPECT_EQ(item->Tag, k + 1);
+        EXPECT_EQ(item->Caption(), TKSetup::ProgramName(k + 1));
+        EXPECT_EQ(item->Name, L"PM" + TKSetup::ProgramName(k + 1));
+        EXPECT_EQ(setup.ItemOfTag(k + 1), item);
+        EXPECT_EQ(item->Visible(), k + 1 != 6) << k;
+        EXPECT_EQ(setup.Offered(k + 1), k + 1 != 6) << k;
+        EXPECT_TRUE(item->OnClick);
+    }
+    EXPECT_EQ(setup.PMDovrak->Tag, 6);
+    EXPECT_EQ(setup.PMPelnor->Tag, 8);
+    EXPECT_TRUE(setup.PMenuSetup->OnPopup);
+}
+
+TEST(MenuFileOfTarget, OnlyForTheMenuProgramWithAName) {
+    const std::wstring folder = GetAppDataFolder() + L"\\Kestovar\\Pelnor\\";
+    struct Case {
+        std::wstring target, file;
+    } cases[] = {
+        {L"C:\\Tools\\pelnor.exe pn000007", folder + L"pn000007.ini"},
+        {L"C:\\Tools\\Pelnor.EXE pn000007", folder + L"pn000007.ini"},
+        {L"pelnor.exe my menu", folder + L"my menu.ini"},
+        {L"C:\\Tools\\pelnor.exe", L""},
+        {L"C:\\Tools\\pelnor.exe ", L""},
+        {L"C:\\Tools\\notpelnor.exe pn000007", L""},
+        {L"C:\\Tools\\pelnor.exe a.b", L""},  // parameters with a dot do not split
+        {L"", L""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(MenuFileOfTarget(c.target), c.file) << testing::PrintToString(c.target);
 }

@@ -4,7 +4,10 @@
 #include "qini.h"
 #include "winhelper.h"
 
+#include <shlobj.h>
+
 #include <algorithm>
+#include <cstring>
 
 namespace bartest {
 
@@ -80,6 +83,151 @@ std::wstring HelperCopy(const std::wstring& folderName, const std::wstring& exeN
     std::wstring dir = testdesk::FreshTempDir(folderName);
     CopyFileW(winhelper::Path().c_str(), (dir + L"\\" + exeName).c_str(), FALSE);
     return dir;
+}
+
+namespace {
+
+// A hidden window of the test's own that owns what the test puts on the clipboard.
+HWND ClipboardWindow() {
+    static HWND window = nullptr;
+    if (!window || !IsWindow(window))
+        window = CreateWindowExW(0, L"STATIC", L"test clipboard", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                                 GetModuleHandleW(nullptr), nullptr);
+    return window;
+}
+
+bool OpenWithRetry() {
+    return testdesk::WaitUntil([] { return OpenClipboard(ClipboardWindow()) != 0; }, 3000, false);
+}
+
+bool PutBlock(UINT format, const void* data, size_t bytes) {
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes ? bytes : 1);
+    if (!block) return false;
+    if (bytes) {
+        memcpy(GlobalLock(block), data, bytes);
+        GlobalUnlock(block);
+    }
+    if (!OpenWithRetry()) {
+        GlobalFree(block);
+        return false;
+    }
+    EmptyClipboard();
+    const bool ok = SetClipboardData(format, block) != nullptr;
+    if (!ok) GlobalFree(block);
+    CloseClipboard();
+    return ok;
+}
+
+}  // namespace
+
+bool ClearClipboard() {
+    if (!OpenWithRetry()) return false;
+    EmptyClipboard();
+    CloseClipboard();
+    return true;
+}
+
+bool PutDovrakBlock(const std::vector<unsigned char>& bytes) {
+    return PutBlock(RegisterClipboardFormatA("DOVRAK"), bytes.data(), bytes.size());
+}
+
+std::vector<unsigned char> DovrakBytes(const std::wstring& line) {
+    const auto* p = reinterpret_cast<const unsigned char*>(line.c_str());
+    return std::vector<unsigned char>(p, p + (line.size() + 1) * sizeof(wchar_t));
+}
+
+bool PutFileList(const std::vector<std::wstring>& files) {
+    std::vector<unsigned char> block(sizeof(DROPFILES));
+    auto* header = reinterpret_cast<DROPFILES*>(block.data());
+    header->pFiles = sizeof(DROPFILES);
+    header->fWide = TRUE;
+    for (const auto& f : files) {
+        const auto* p = reinterpret_cast<const unsigned char*>(f.c_str());
+        block.insert(block.end(), p, p + (f.size() + 1) * sizeof(wchar_t));
+    }
+    block.insert(block.end(), {0, 0});  // the list ends with an empty name
+    return PutBlock(CF_HDROP, block.data(), block.size());
+}
+
+bool PutText(const std::wstring& text) {
+    return PutBlock(CF_UNICODETEXT, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+}
+
+bool ReadDovrakBlock(std::vector<unsigned char>& bytes) {
+    bytes.clear();
+    if (!OpenWithRetry()) return false;
+    bool got = false;
+    if (HANDLE h = GetClipboardData(RegisterClipboardFormatA("DOVRAK"))) {
+        const size_t size = GlobalSize(h);
+        if (const void* p = GlobalLock(h)) {
+            const auto* b = static_cast<const unsigned char*>(p);
+            bytes.assign(b, b + size);
+            GlobalUnlock(h);
+            got = true;
+        }
+    }
+    CloseClipboard();
+    return got;
+}
+
+StepRunner::StepRunner() = default;
+
+StepRunner::~StepRunner() { Disarm(); }
+
+StepRunner& StepRunner::Step(const char* name, std::function<bool()> when, std::function<void()> then) {
+    steps.push_back({name, std::move(when), std::move(then)});
+    return *this;
+}
+
+namespace {
+StepRunner* g_runner = nullptr;
+}
+
+void StepRunner::Arm(int timeoutMs, std::function<void()> rescueLoops) {
+    rescue = std::move(rescueLoops);
+    deadline = GetTickCount64() + static_cast<unsigned long long>(timeoutMs);
+    timedOut = false;
+    g_runner = this;
+    timer = SetTimer(nullptr, 0, 25, &StepRunner::Tick);
+}
+
+bool StepRunner::Disarm() {
+    if (timer) KillTimer(nullptr, timer);
+    timer = 0;
+    if (g_runner == this) g_runner = nullptr;
+    return next == steps.size();
+}
+
+std::string StepRunner::Pending() const { return next < steps.size() ? steps[next].name : std::string(); }
+
+void CALLBACK StepRunner::Tick(HWND, UINT, UINT_PTR, DWORD) {
+    StepRunner* r = g_runner;
+    if (!r) return;
+    if (GetTickCount64() > r->deadline) {
+        // Given up: end the loops now and every few ticks again, until the
+        // code under test has returned and the runner is disarmed.
+        r->timedOut = true;
+        r->deadline = GetTickCount64() + 500;
+        if (r->rescue) r->rescue();
+        return;
+    }
+    while (r->next < r->steps.size()) {
+        Entry& e = r->steps[r->next];
+        if (e.when && !e.when()) return;
+        ++r->next;
+        if (e.then) e.then();
+        if (g_runner != r) return;
+    }
+}
+
+HWND ShownMenuWindow(DWORD pid) { return testdesk::FindTopWindow(L"#32768", nullptr, pid); }
+
+HWND DialogWindow(DWORD pid) { return testdesk::FindTopWindow(L"#32770", nullptr, pid); }
+
+POINT CentreOf(HWND hwnd) {
+    RECT r{};
+    GetWindowRect(hwnd, &r);
+    return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
 }
 
 }  // namespace bartest

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -37,5 +38,65 @@ void KillBars();
 
 // A copy of winhelper.exe under the name in a fresh temporary folder; the folder.
 std::wstring HelperCopy(const std::wstring& folderName, const std::wstring& exeName);
+
+// Steps run one after the other on the test's own thread while the code
+// under test runs a modal dialog, a popup menu or a message box of its own:
+// a thread timer, which every message loop dispatches, runs the next step as
+// soon as its condition holds. Steps must not block (post, click or type
+// instead). When the steps do not finish in time, the runner gives up: it
+// calls the rescue, which should end every loop that is still running.
+class StepRunner {
+public:
+    StepRunner();
+    ~StepRunner();
+    StepRunner(const StepRunner&) = delete;
+    StepRunner& operator=(const StepRunner&) = delete;
+
+    // Appends a step: when() is polled; once it holds, then() runs once.
+    StepRunner& Step(const char* name, std::function<bool()> when, std::function<void()> then);
+    // Starts the timer; the steps run from the next message loop on.
+    void Arm(int timeoutMs, std::function<void()> rescue);
+    // Stops the timer. True when every step ran.
+    bool Disarm();
+    // The name of the first step that did not run, or empty.
+    std::string Pending() const;
+    bool TimedOut() const { return timedOut; }
+
+private:
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD);
+    struct Entry {
+        std::string name;
+        std::function<bool()> when;
+        std::function<void()> then;
+    };
+    std::vector<Entry> steps;
+    size_t next = 0;
+    UINT_PTR timer = 0;
+    unsigned long long deadline = 0;
+    std::function<void()> rescue;
+    bool timedOut = false;
+};
+
+// --- the clipboard, as another program would fill it ---
+// Empties the clipboard.
+bool ClearClipboard();
+// Puts a block of these bytes on the clipboard in the bar's format "DOVRAK".
+bool PutDovrakBlock(const std::vector<unsigned char>& bytes);
+// The record line with its 0 unit, as the bar puts it there.
+std::vector<unsigned char> DovrakBytes(const std::wstring& line);
+// Puts a file list (CF_HDROP, wide names) on the clipboard.
+bool PutFileList(const std::vector<std::wstring>& files);
+// Puts a text (CF_UNICODETEXT) on the clipboard.
+bool PutText(const std::wstring& text);
+// The bytes of the "DOVRAK" block on the clipboard and the block's size;
+// false when there is none.
+bool ReadDovrakBlock(std::vector<unsigned char>& bytes);
+
+// The shown popup menu window (class "#32768") of a process (any when 0).
+HWND ShownMenuWindow(DWORD pid = 0);
+// A message box or common dialog (class "#32770") of a process, or null.
+HWND DialogWindow(DWORD pid);
+// The centre of a window on the screen.
+POINT CentreOf(HWND hwnd);
 
 }  // namespace bartest
