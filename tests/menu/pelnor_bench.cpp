@@ -1,0 +1,132 @@
+// Start-up of pelnor.exe against a bare Win32 program that shows one popup
+// window, both started the same way in the same session: the time from the
+// process start until the menu is on the screen and painted (a pixel of its
+// frame and one of its last button), median of many runs, with 1 and with
+// 50 items, translucent and solid, and the ratio to the bare program's.
+#include "backdrop.h"
+#include "pelnor_harness.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+using namespace pelnor;
+
+namespace {
+
+const std::wstring kBare = testdesk::WinPath(BARE_POPUP_EXE);
+constexpr int kRuns = 21;
+constexpr COLORREF kButtonColour = RGB(0xC0, 0x80, 0x30);
+
+using Pixels = std::vector<std::pair<POINT, COLORREF>>;
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+bool Painted(const Pixels& pixels) {
+    for (const auto& [p, c] : pixels)
+        if (testdesk::ScreenPixel(p.x, p.y) != c) return false;
+    return true;
+}
+
+// Milliseconds from the start of exe until every pixel shows its colour; -1 on time-out.
+double TimeToPainted(const std::wstring& exe, const std::wstring& args, const Pixels& pixels) {
+    LARGE_INTEGER freq, t0, t1;
+    ::QueryPerformanceFrequency(&freq);
+    ::QueryPerformanceCounter(&t0);
+    testdesk::Process p = testdesk::Start(exe, args);
+    double ms = -1;
+    const ULONGLONG end = ::GetTickCount64() + 20000;
+    while (::GetTickCount64() < end) {
+        testdesk::PumpMessages();  // the backdrop of this process keeps painting
+        if (Painted(pixels)) {
+            ::QueryPerformanceCounter(&t1);
+            ms = 1000.0 * static_cast<double>(t1.QuadPart - t0.QuadPart) / static_cast<double>(freq.QuadPart);
+            break;
+        }
+        ::Sleep(1);
+    }
+    p.Kill();
+    p.WaitExit(5000);
+    p.Close();
+    // The next run starts on the plain backdrop.
+    testdesk::WaitUntil([&] { return !Painted({pixels.front()}); }, 5000);
+    return ms;
+}
+
+// Items with a program as target (each shows the program's icon), or with
+// captions only (no icon is looked up).
+void WriteItems(const std::wstring& name, int count, bool solid, bool icons = true) {
+    Lines lines;
+    for (int i = 0; i < count; ++i)
+        lines.push_back(L"B" + std::to_wstring(i) + L"=" +
+                        Item(L"Item " + std::to_wstring(i), icons ? L"C:\\windows\\notepad.exe" : L""));
+    if (solid) {
+        lines.push_back(L"ColorMode=2");
+        lines.push_back(L"ButtonColor=" + std::to_wstring(0x3080C0));
+    }
+    WriteMenu(name + L".ini", lines);
+}
+
+}  // namespace
+
+int main() {
+    CleanMenuDir();
+    // A white screen: the translucent menu shows it as grey 99 (255 x 100 / 256).
+    backdrop::Window back([](int, int) { return backdrop::Bgr{255, 255, 255}; });
+    back.WaitShown(RECT{0, 0, 400, 400});
+    testdesk::MoveMouse(::GetSystemMetrics(SM_CXSCREEN) - 5, 5);
+    const int row = RowHeight();
+    const int cy = ::GetSystemMetrics(SM_CYSCREEN);
+    const COLORREF grey = RGB(99, 99, 99);
+    // The light top-left corner of the frame: 255 x 100 / 256 = 99, lightened by 160/256.
+    const COLORREF corner = RGB(99 + 156 * 160 / 256, 99 + 156 * 160 / 256, 99 + 156 * 160 / 256);
+    // 50 rows do not fit on the screen: the menu is moved up to end on its last row.
+    const int top50 = std::min(0, cy - (50 * row + 2));
+    const POINT last50{100 + 120, top50 + 1 + 49 * row + row / 2};
+    WriteItems(L"one", 1, false);
+    WriteItems(L"fifty", 50, false);
+    WriteItems(L"solid", 50, true);
+    WriteItems(L"plain1", 1, false, false);
+    WriteItems(L"plain50", 50, false, false);
+
+    struct Case {
+        const char* what;
+        std::wstring exe, args;
+        Pixels pixels;
+        std::vector<double> times;
+    } cases[] = {
+        {"bare Win32 popup", kBare, L"", {{POINT{110, 210}, RGB(0x20, 0x40, 0x60)}}, {}},
+        {"pelnor,  1 item, translucent", Exe(), L"one -x 100 -y 200",
+         {{POINT{100, 200}, corner}, {POINT{220, 200 + 1 + row / 2}, grey}}, {}},
+        {"pelnor, 50 items, translucent", Exe(), L"fifty -x 100 -y 0",
+         {{POINT{220, std::max(top50, 0) + 300}, grey}, {last50, grey}}, {}},
+        {"pelnor, 50 items, solid", Exe(), L"solid -x 100 -y 0", {{last50, kButtonColour}}, {}},
+        {"pelnor,  1 item, no icon", Exe(), L"plain1 -x 100 -y 200",
+         {{POINT{100, 200}, corner}, {POINT{220, 200 + 1 + row / 2}, grey}}, {}},
+        {"pelnor, 50 items, no icons", Exe(), L"plain50 -x 100 -y 0",
+         {{POINT{220, std::max(top50, 0) + 300}, grey}, {last50, grey}}, {}},
+    };
+    for (int run = 0; run < kRuns; ++run)
+        for (Case& k : cases) k.times.push_back(TimeToPainted(k.exe, k.args, k.pixels));
+    int status = 0;
+    std::printf("start-up to painted window, median of %d runs:\n", kRuns);
+    const double bare = Median(cases[0].times);
+    for (const Case& k : cases) {
+        if (std::any_of(k.times.begin(), k.times.end(), [](double x) { return x < 0; })) {
+            std::printf("  %-30s a start did not reach the screen within 20 s\n", k.what);
+            status = 1;
+            continue;
+        }
+        const double m = Median(k.times);
+        if (&k == &cases[0])
+            std::printf("  %-30s %8.1f ms\n", k.what, m);
+        else
+            std::printf("  %-30s %8.1f ms  ratio %.2f (goal <= 1.50)\n", k.what, m, m / bare);
+    }
+    CleanMenuDir();
+    return status;
+}
