@@ -311,9 +311,30 @@ void TFormEdit::EditFileChange(TObject*) {
     Updating = 0;
 }
 
+namespace {
+
+// Runs show with the button's hint switched off: the tip that the click's
+// hovering brings up would stay over the menu or dialog that opens.
+template <class F>
+void WithoutHint(TControl* button, F show) {
+    button->SetShowHint(false);
+    try {
+        show();
+    } catch (...) {
+        button->SetShowHint(true);
+        throw;
+    }
+    button->SetShowHint(true);
+}
+
+}  // namespace
+
 void TFormEdit::SpeedButtonFolderClick(TObject*) {
     UnicodeString path;
-    if (!BrowseForFileOrFolder(L"ファイルまたはフォルダーを指定して下さい。", path)) return;
+    bool chosen = false;
+    WithoutHint(SpeedButtonFolder,
+                [&] { chosen = BrowseForFileOrFolder(L"ファイルまたはフォルダーを指定して下さい。", path); });
+    if (!chosen) return;
     EditFile->SetText(L"");
     EditFile->SetText(path);
     EditText->SetText(ExtractFileName(path));
@@ -323,7 +344,7 @@ void TFormEdit::SBQSetupClick(TObject*) {
     if (!KSetup) return;
     const int x = Left() + SBQSetup->Left() + 3;
     const int y = Top() + SBQSetup->Top() + SBQSetup->Height() + (Height() - ClientHeight()) - 5;
-    KSetup->PMenuSetup->Popup(x, y);
+    WithoutHint(SBQSetup, [&] { KSetup->PMenuSetup->Popup(x, y); });
 }
 
 void TFormEdit::ButtonOKClick(TObject*) {

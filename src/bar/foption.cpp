@@ -89,6 +89,10 @@ TFormOption::~TFormOption() {
 
 void TFormOption::FormCreate(TObject*) {
     LabelVersion->SetCaption(UnicodeString(L"Version ") + BarVersion);
+    // A substitute for Arial may draw the name wider than Arial does: the
+    // version then moves right instead of hiding under it.
+    const int afterName = LabelPrgName->Left() + LabelPrgName->Width() + 4;
+    if (LabelVersion->Left() < afterName) LabelVersion->SetLeft(afterName);
     for (const wchar_t* size : {L"16", L"24", L"32", L"40"}) ComboBoxButtonSize->Items()->Add(size);
 
     const TColor formColor = BarState ? BarState->FormColor : clBtnFace;

@@ -7,6 +7,7 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 namespace bartest {
@@ -218,6 +219,101 @@ void CALLBACK StepRunner::Tick(HWND, UINT, UINT_PTR, DWORD) {
         if (e.then) e.then();
         if (g_runner != r) return;
     }
+}
+
+Pixels GrabScreen(const RECT& area) {
+    Pixels px;
+    px.width = area.right - area.left;
+    px.height = area.bottom - area.top;
+    if (px.width <= 0 || px.height <= 0) return px;
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = px.width;
+    bi.bmiHeader.biHeight = -px.height;  // top-down
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(mem, bmp);
+    BitBlt(mem, 0, 0, px.width, px.height, screen, area.left, area.top, SRCCOPY);
+    GdiFlush();
+    const auto* p = static_cast<const uint32_t*>(bits);
+    px.data.resize(static_cast<size_t>(px.width * px.height));
+    for (size_t k = 0; k < px.data.size(); ++k) {
+        const uint32_t v = p[k];  // 0x00RRGGBB in memory order B, G, R
+        px.data[k] = RGB((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF);
+    }
+    SelectObject(mem, old);
+    DeleteObject(bmp);
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+    return px;
+}
+
+std::vector<bool> MenuRowsEnabled(HWND menuWindow) {
+    const RECT r = testdesk::ScreenRect(menuWindow);
+    const Pixels px = GrabScreen(r);
+    if (px.data.empty()) return {};
+    const COLORREF text = GetSysColor(COLOR_MENUTEXT);
+    auto similar = [](COLORREF a, COLORREF b) {
+        return std::abs(GetRValue(a) - GetRValue(b)) < 24 && std::abs(GetGValue(a) - GetGValue(b)) < 24 &&
+               std::abs(GetBValue(a) - GetBValue(b)) < 24;
+    };
+    // The menu's background: the colour of most pixels.
+    std::vector<COLORREF> sorted = px.data;
+    std::sort(sorted.begin(), sorted.end());
+    COLORREF background = sorted[0];
+    size_t best = 0;
+    for (size_t i = 0; i < sorted.size();) {
+        size_t j = i;
+        while (j < sorted.size() && sorted[j] == sorted[i]) ++j;
+        if (j - i > best) {
+            best = j - i;
+            background = sorted[i];
+        }
+        i = j;
+    }
+    // Each pixel row: ink in the text colour, other ink (the grey of a
+    // disabled item), or none. Only the captions' column is looked at: not
+    // the frame, nor the items' pictures at the left, which would join the
+    // rows of neighbouring items.
+    constexpr int CaptionColumn = 30;
+    std::vector<int> kind(static_cast<size_t>(px.height), 0);  // 0 none, 1 other ink, 2 text
+    for (int y = 3; y < px.height - 3; ++y) {
+        for (int x = CaptionColumn; x < px.width - 4; ++x) {
+            const COLORREF c = px.At(x, y);
+            if (similar(c, text)) {
+                kind[static_cast<size_t>(y)] = 2;
+                break;
+            }
+            if (!similar(c, background)) kind[static_cast<size_t>(y)] = 1;
+        }
+    }
+    // Bands of rows with ink; a band of a few rows is a separator line.
+    std::vector<bool> rows;
+    for (int y = 0; y < px.height;) {
+        if (!kind[static_cast<size_t>(y)]) {
+            ++y;
+            continue;
+        }
+        int end = y;
+        bool enabled = false;
+        while (end < px.height && kind[static_cast<size_t>(end)]) enabled |= kind[static_cast<size_t>(end++)] == 2;
+        if (end - y > 3) rows.push_back(enabled);
+        y = end;
+    }
+    return rows;
+}
+
+void SaveShot(const std::wstring& folder, const std::wstring& name, const RECT& area) {
+    // A copy that reaches past the screen comes back black: keep to the screen.
+    const RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    RECT r{};
+    IntersectRect(&r, &area, &screen);
+    testdesk::MakeDirs(folder);
+    testdesk::SaveScreenshot(folder + L"\\" + name, &r);
 }
 
 HWND ShownMenuWindow(DWORD pid) { return testdesk::FindTopWindow(L"#32768", nullptr, pid); }

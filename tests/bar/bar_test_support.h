@@ -92,6 +92,22 @@ bool PutText(const std::wstring& text);
 // false when there is none.
 bool ReadDovrakBlock(std::vector<unsigned char>& bytes);
 
+// --- the screen ---
+// The screen's pixels in the rectangle, row by row from the top.
+struct Pixels {
+    int width = 0, height = 0;
+    std::vector<COLORREF> data;
+    COLORREF At(int x, int y) const { return data[static_cast<size_t>(y * width + x)]; }
+};
+Pixels GrabScreen(const RECT& area);
+// The text rows of a shown popup menu window, top to bottom, as its pixels
+// show them: true for a row drawn in the menu's text colour (an enabled
+// item), false for one drawn only in grey (a disabled item). Separators are
+// left out.
+std::vector<bool> MenuRowsEnabled(HWND menuWindow);
+// Saves a screenshot of the area into the folder, creating it if needed.
+void SaveShot(const std::wstring& folder, const std::wstring& name, const RECT& area);
+
 // The shown popup menu window (class "#32768") of a process (any when 0).
 HWND ShownMenuWindow(DWORD pid = 0);
 // A message box or common dialog (class "#32770") of a process, or null.

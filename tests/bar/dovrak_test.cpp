@@ -405,22 +405,3 @@ TEST_F(Dovrak, FailedSaveShowsTheErrorAndTheBarStaysOpen) {
     CloseBar();
     EXPECT_EQ(ReadIni(), kDefaultFile);
 }
-
-#ifdef HELP_TEST_CHM
-TEST_F(Dovrak, F1OpensTheHelpBesideTheProgram) {
-    // A copy of the bar with a help file beside it.
-    const std::wstring dir = testdesk::FreshTempDir(L"help");
-    ASSERT_TRUE(CopyFileW(kDovrak.c_str(), (dir + L"\\dovrak.exe").c_str(), FALSE));
-    ASSERT_TRUE(CopyFileW(testdesk::WinPath(HELP_TEST_CHM).c_str(), (dir + L"\\dovrak.chm").c_str(), FALSE));
-    bar = testdesk::Start(dir + L"\\dovrak.exe");
-    hwnd = testdesk::WaitWindow(L"TFDovrak", L"Dovrak", bar.pid, 15000);
-    ASSERT_TRUE(hwnd);
-    testdesk::Activate(hwnd);
-    testdesk::PressKey(VK_F1);
-    HWND help = testdesk::WaitWindow(L"HH Parent", nullptr, bar.pid, 10000);
-    EXPECT_TRUE(help) << "no help window";
-    if (help) PostMessageW(help, WM_CLOSE, 0, 0);
-    EXPECT_TRUE(bar.Running());
-    CloseBar();
-}
-#endif
