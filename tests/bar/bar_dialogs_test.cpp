@@ -575,3 +575,70 @@ TEST_F(BarDialogs, OptionsStoreOnlyOnOk) {
     RunModal(keep, [] { ShowOptions(); });
     EXPECT_EQ(BarState->ButtonSize, 64);
 }
+
+TEST_F(BarDialogs, EditDialogLayoutTabOrderAndCheckBoxesOverThePanels) {
+    StartBar({{L"C:\\", L"", L"", L"10001"}});
+    TFormEdit* d = OpenEdit(0);
+    d->Show();
+    testdesk::PumpMessages();
+    EXPECT_EQ(d->ClientWidth(), 444);
+    EXPECT_EQ(d->ClientHeight(), 319);
+    EXPECT_EQ(d->Font()->Name(), L"Tahoma");
+    EXPECT_EQ(d->Font()->Height(), -11);
+    EXPECT_EQ(d->EditFile->Font()->Name(), L"Tahoma");
+    struct Place {
+        TControl* control;
+        TWinControl* parent;
+        int left, top, width, height;
+    } places[] = {
+        {d->PanelIcon, d, 9, 6, 38, 38},          {d->ImageIcon, d->PanelIcon, 3, 3, 32, 32},
+        {d->EditFile, d, 57, 21, 324, 21},        {d->SpeedButtonFolder, d, 387, 21, 23, 22},
+        {d->SBQSetup, d, 412, 21, 23, 22},        {d->CheckBoxControl, d, 21, 56, 156, 17},
+        {d->PanelControl, d, 9, 63, 426, 127},    {d->EditClass, d->PanelControl, 66, 14, 351, 21},
+        {d->EditTitle, d->PanelControl, 66, 38, 351, 21}, {d->CheckBoxTop, d->PanelControl, 66, 65, 106, 17},
+        {d->CheckBoxAuto, d->PanelControl, 66, 83, 106, 17}, {d->CheckBoxHide, d->PanelControl, 66, 101, 185, 17},
+        {d->CheckBoxText, d, 21, 201, 115, 17},   {d->PanelText, d, 9, 208, 426, 66},
+        {d->EditText, d->PanelText, 12, 30, 189, 21}, {d->TextColorButton, d->PanelText, 220, 30, 88, 22},
+        {d->ButtonColorButton, d->PanelText, 320, 30, 88, 22}, {d->ButtonOK, d, 279, 289, 75, 22},
+        {d->ButtonCancel, d, 360, 289, 75, 22},
+    };
+    for (const auto& p : places) {
+        SCOPED_TRACE(testdesk::Narrow(p.control->Name));
+        EXPECT_EQ(p.control->Parent(), p.parent);
+        EXPECT_EQ(p.control->Left(), p.left);
+        EXPECT_EQ(p.control->Top(), p.top);
+        EXPECT_EQ(p.control->Width(), p.width);
+        EXPECT_EQ(p.control->Height(), p.height);
+    }
+    EXPECT_FALSE(d->CheckBoxHide->Visible());
+    EXPECT_EQ(TextOf(d->CheckBoxControl), L"アプリケーションの制御を行う");
+    EXPECT_EQ(TextOf(d->CheckBoxText), L"テキスト表示を行う");
+    EXPECT_EQ(TextOf(d->ButtonCancel), L"キャンセル");
+    EXPECT_EQ(d->SBQSetup->Hint(), L"Kestovar Soft");
+    EXPECT_EQ(d->SpeedButtonFolder->Hint(), L"ファイルまたはフォルダー");
+    EXPECT_EQ(d->SpeedButtonFolder->Glyph()->Width(), 16);
+    EXPECT_EQ(d->SBQSetup->Glyph()->Height(), 16);
+
+    // Where a check box lies on its panel's top edge, the check box is on top.
+    for (TControl* box : {static_cast<TControl*>(d->CheckBoxControl), static_cast<TControl*>(d->CheckBoxText)}) {
+        const RECT r = testdesk::ScreenRect(box->Handle());
+        const POINT onEdge{r.left + 30, r.bottom - 2};
+        EXPECT_EQ(WindowFromPoint(onEdge), box->Handle()) << testdesk::Narrow(box->Name);
+    }
+
+    // Tab goes from the file field to each check box and then to what it enables.
+    std::vector<HWND> order;
+    HWND h = d->EditFile->Handle();
+    for (int k = 0; k < 12 && h; ++k) {
+        order.push_back(h);
+        h = GetNextDlgTabItem(d->Handle(), h, FALSE);
+        if (h == order.front()) break;
+    }
+    const std::vector<HWND> expected = {
+        d->EditFile->Handle(),     d->CheckBoxControl->Handle(), d->EditClass->Handle(), d->EditTitle->Handle(),
+        d->CheckBoxTop->Handle(),  d->CheckBoxAuto->Handle(),    d->CheckBoxText->Handle(), d->EditText->Handle(),
+        d->ButtonOK->Handle(),     d->ButtonCancel->Handle(),
+    };
+    EXPECT_EQ(order, expected);
+    CloseEdit();
+}
