@@ -6,6 +6,7 @@
 #include "dsetup.h"
 #include "fieldtext.h"
 #include "g01.h"
+#include "glyphs.h"
 #include "qbtn.h"
 #include "qini.h"
 #include "s01.h"
@@ -25,8 +26,6 @@ constexpr int FlagControl = 0;
 constexpr int FlagTopMost = 1;
 constexpr int FlagAutoStart = 2;
 constexpr int FlagShowText = 4;
-
-constexpr TColor GlyphBackground = clFuchsia;  // the bottom-left pixel: left out when drawn
 
 template <class T>
 T* Place(TWinControl* parent, TComponent* owner, const wchar_t* name, int left, int top, int width, int height) {
@@ -78,19 +77,6 @@ bool FieldColorValue(const UnicodeString& field, TColor& color) {
     }
 }
 
-void FillGlyph(TBitmap* bitmap) {
-    bitmap->SetSize(16, 16);
-    TCanvas* canvas = bitmap->Canvas();
-    canvas->Brush()->Color = GlyphBackground;
-    canvas->Brush()->Style = bsSolid;
-    canvas->FillRect(RECT{0, 0, 16, 16});
-}
-
-void Fill(TBitmap* bitmap, const RECT& r, TColor color) {
-    bitmap->Canvas()->Brush()->Color = color;
-    bitmap->Canvas()->FillRect(r);
-}
-
 // One plain field that a record line could not hold: the control, its name
 // for the message.
 struct UnsafeField {
@@ -100,35 +86,6 @@ struct UnsafeField {
 };
 
 }  // namespace
-
-// --- glyphs ----------------------------------------------------------------------
-
-void DrawFolderGlyph(TBitmap* bitmap) {
-    FillGlyph(bitmap);
-    const TColor edge = 0x1A6496;   // dark brown
-    const TColor body = 0x4CC4F0;   // folder yellow
-    const TColor light = 0xA8E8FC;  // the lit front edge
-    Fill(bitmap, RECT{1, 2, 7, 4}, edge);   // the tab
-    Fill(bitmap, RECT{2, 3, 6, 4}, body);
-    Fill(bitmap, RECT{1, 4, 15, 14}, edge);  // the body with its outline
-    Fill(bitmap, RECT{2, 5, 14, 13}, body);
-    Fill(bitmap, RECT{2, 5, 14, 6}, light);
-}
-
-void DrawMakerGlyph(TBitmap* bitmap) {
-    FillGlyph(bitmap);
-    const TColor badge = 0x984E00;  // the bar's own blue
-    const TColor ink = clWhite;
-    // A square badge with its corners cut off.
-    Fill(bitmap, RECT{2, 1, 14, 15}, badge);
-    Fill(bitmap, RECT{1, 2, 15, 14}, badge);
-    // The "K": a stem and two arms meeting at its middle.
-    Fill(bitmap, RECT{4, 3, 6, 13}, ink);
-    for (int y = 3; y <= 12; ++y) {
-        const int x = y <= 7 ? 6 + (7 - y) : 6 + (y - 8);
-        Fill(bitmap, RECT{x, y, x + 2, y + 1}, ink);
-    }
-}
 
 UnicodeString MenuFileOfTarget(const UnicodeString& target) {
     UnicodeString file, folder, params;

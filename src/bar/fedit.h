@@ -3,6 +3,7 @@
 // bar's click handler of the sibling-program menu TKSetup writes into it.
 #pragma once
 
+#include "glyphs.h"
 #include "kbutton.h"
 #include "vcl.h"
 
@@ -58,10 +59,6 @@ public:
     void PrepareMenuFile();
 };
 
-// The edit dialog's glyphs: a small folder and the maker's "K", 16 x 16 on
-// a fuchsia background that the speed buttons leave out.
-void DrawFolderGlyph(TBitmap* bitmap);
-void DrawMakerGlyph(TBitmap* bitmap);
 // The path of the menu file that a target names ("...\pelnor.exe pn000007"
 // gives AppData\Kestovar\Pelnor\pn000007.ini); empty for any other target.
 UnicodeString MenuFileOfTarget(const UnicodeString& target);

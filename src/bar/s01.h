@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include "clipdata.h"
 #include "graphics.h"
 #include "kvar.h"
 
@@ -91,10 +92,7 @@ void ShowOptions();
 bool ClipboardHasPasteData();
 // The clipboard format name of one button record.
 extern const char* const BarClipboardFormat;
-// The record line in a block of byteCount bytes in the "DOVRAK" format: the
-// UTF-16 units up to the first 0 unit, never past the block, and cut at the
-// first line break (a record is one line of the settings file).
-UnicodeString ClipboardRecordText(const void* block, size_t byteCount);
+// The record line of a "DOVRAK" block: ClipboardRecordText (clipdata.h).
 // Where the cut record stands after its copy was inserted at insertedAt,
 // with the cut record at cutIndex before the insert.
 int CutRecordAfterInsert(int insertedAt, int cutIndex);

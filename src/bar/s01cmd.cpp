@@ -20,7 +20,6 @@
 #include <shellapi.h>
 
 #include <algorithm>
-#include <cstring>
 
 const char* const BarClipboardFormat = "DOVRAK";
 
@@ -55,23 +54,6 @@ UnicodeString RecordAt(int i) {
 // Where an insert at the current place goes: Current, kept inside the list.
 int InsertPlace() { return std::clamp(ButtonArray->Current, 0, ButtonStore->Count()); }
 
-// The last file name of a file list; false when the list names no file.
-bool LastDroppedFile(HDROP drop, UnicodeString& name) {
-    const UINT count = ::DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
-    if (count == 0 || count == 0xFFFFFFFF) return false;
-    bool got = false;
-    for (UINT k = 0; k < count; ++k) {
-        // Each name is read whole: its length first, then the name.
-        const UINT length = ::DragQueryFileW(drop, k, nullptr, 0);
-        std::wstring buffer(static_cast<size_t>(length) + 1, L'\0');
-        const UINT copied = ::DragQueryFileW(drop, k, buffer.data(), length + 1);
-        buffer.resize(std::min<size_t>(copied, length));
-        name = buffer;
-        got = true;
-    }
-    return got && !name.empty();
-}
-
 // Creates a dialog of type T (owned by the application) into the global that
 // names it while it is open, shows it modally and deletes it afterwards.
 template <class T>
@@ -92,15 +74,6 @@ void RunDialog(T*& global) {
 }
 
 }  // namespace
-
-UnicodeString ClipboardRecordText(const void* block, size_t byteCount) {
-    if (!block) return UnicodeString();
-    const size_t units = byteCount / sizeof(wchar_t);
-    const auto* text = static_cast<const wchar_t*>(block);
-    size_t n = 0;
-    while (n < units && text[n] != L'\0' && text[n] != L'\r' && text[n] != L'\n') ++n;
-    return UnicodeString(text, n);
-}
 
 int CutRecordAfterInsert(int insertedAt, int cutIndex) {
     // An insert after the cut record leaves it in place; one at or before it
@@ -136,33 +109,10 @@ void CopyButton(int cut) {
         return;
     }
     const UINT format = ::RegisterClipboardFormatA(BarClipboardFormat);
-    if (!format) return;
-
-    // The block is made before the clipboard is touched: a failure leaves
-    // the clipboard as it was.
-    const size_t bytes = (line.size() + 1) * sizeof(wchar_t);
-    HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE, bytes);
+    // Nothing changes when the block cannot be made or handed over.
+    HGLOBAL block = PutClipboardLine(BarWindow(), format, line);
     if (!block) return;
-    void* data = ::GlobalLock(block);
-    if (!data) {
-        ::GlobalFree(block);
-        return;
-    }
-    std::memcpy(data, line.c_str(), bytes);  // the line and its 0 unit
-    ::GlobalUnlock(block);
-
-    if (!::OpenClipboard(BarWindow())) {
-        ::GlobalFree(block);  // another program holds the clipboard
-        return;
-    }
-    ::EmptyClipboard();
-    if (!::SetClipboardData(format, block)) {
-        ::CloseClipboard();
-        ::GlobalFree(block);  // not taken: still ours
-        return;
-    }
     BarState->ClipMemory = block;
-    ::CloseClipboard();
     BarState->CutIndex = cut == 1 ? ButtonArray->Current : -1;
 }
 
@@ -176,18 +126,14 @@ void PasteButton() {
     bool insertedRecord = false;
     try {
         // A button record, read within its block's size.
-        if (HANDLE data = format ? ::GetClipboardData(format) : nullptr) {
-            const void* block = ::GlobalLock(data);
-            if (block) {
-                const UnicodeString text = ClipboardRecordText(block, ::GlobalSize(data));
-                ::GlobalUnlock(data);
-                if (StoreFull()) {
-                    LimitBeep();
-                } else {
-                    ButtonStore->List()->Insert(place, text);
-                    ++inserted;
-                    insertedRecord = true;
-                }
+        UnicodeString text;
+        if (ReadClipboardLine(format, text)) {
+            if (StoreFull()) {
+                LimitBeep();
+            } else {
+                ButtonStore->List()->Insert(place, text);
+                ++inserted;
+                insertedRecord = true;
             }
         }
         // A file list: one record for its last file.

@@ -109,6 +109,10 @@ void ShowMessage(const UnicodeString& text) {
 }
 
 bool BrowseForFileOrFolder(const UnicodeString& caption, UnicodeString& path) {
+    return BrowseForFileOrFolder(caption, path, nullptr);
+}
+
+bool BrowseForFileOrFolder(const UnicodeString& caption, UnicodeString& path, HWND owner) {
     // The new dialog style needs COM on this thread; a thread that has it
     // already (in any model) is left as it is.
     HRESULT init = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
@@ -121,7 +125,7 @@ bool BrowseForFileOrFolder(const UnicodeString& caption, UnicodeString& path) {
 
     wchar_t displayName[MAX_PATH] = {};
     BROWSEINFOW bi{};
-    bi.hwndOwner = nullptr;
+    bi.hwndOwner = owner;
     bi.pidlRoot = nullptr;
     bi.pszDisplayName = displayName;
     bi.lpszTitle = caption.c_str();

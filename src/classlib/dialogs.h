@@ -40,3 +40,6 @@ void ShowMessage(const UnicodeString& text);
 // window, caption shown above the tree. On OK returns true with the chosen
 // item's path in path; on cancel returns false and leaves path as it was.
 bool BrowseForFileOrFolder(const UnicodeString& caption, UnicodeString& path);
+// The same browser owned by the window owner: it stays above that window,
+// which is disabled while the browser is shown.
+bool BrowseForFileOrFolder(const UnicodeString& caption, UnicodeString& path, HWND owner);
