@@ -152,22 +152,3 @@ int LaunchItem(TKMenu* menu, int i) {
     return reinterpret_cast<INT_PTR>(result) > 32 ? 1 : 0;
 }
 
-void DoMenuCommand(TKMenu* menu, int command) {
-    switch (command) {
-        case 0:  // edit the selected item
-        case 1:  // append a blank item
-        case 2:  // copy the selected item
-        case 3:  // insert-paste before the selected item
-        case 4:  // delete the selected item
-            // Shown before the item menu exists, the command menu has no item to act on.
-            if (!menu) return;
-            break;
-        case 5:  // options
-            break;
-        case 6:  // exit: the open menus close with cancel, the run saves and ends
-            Application->Terminate();
-            break;
-        default:
-            break;
-    }
-}

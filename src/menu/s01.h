@@ -61,7 +61,44 @@ int RunItem(TKMenu* menu, int i);
 // form as owner. Returns 1 when the shell started it, else 0 (also for an
 // empty target or an index that names no item).
 int LaunchItem(TKMenu* menu, int i);
-// Runs command number command of the command menu on the item menu menu
-// (null while the command menu is shown before the item menu exists; the
-// commands that act on an item then do nothing).
+// Runs command number command of the command menu on the item menu menu:
+// 0 edit, 1 add, 2 copy, 3 insert-paste, 4 delete (each on the item menu's
+// Selected item), 5 options, 6 exit; any other number does nothing. While
+// the command menu is shown before the item menu exists, menu is null and
+// commands 0 to 4 do nothing.
 void DoMenuCommand(TKMenu* menu, int command);
+
+// The most items a menu holds; adding or pasting beyond it beeps.
+constexpr int MenuItemLimit = 50;
+// The clipboard format of one item: its record line as the menu file holds
+// it (fields 1 and 2 hex-coded), in a movable block of (n + 1) x 2 bytes.
+extern const char* const PelnorClipboardFormat;
+
+// Opens the edit dialog on item i; OK writes title and target back and
+// redraws that one button. An index that names no item does nothing.
+void EditItem(TKMenu* menu, int i);
+// Appends a blank item and lays the menu out again; refused at the limit.
+void AddNewItem(TKMenu* menu);
+// Puts item i's record line on the clipboard ("PELNOR"). A blank item, or a
+// clipboard that cannot be opened or a block that cannot be made or handed
+// over, leaves the clipboard and the list alone.
+void CopyItem(TKMenu* menu, int i);
+// Inserts before item i (i = the number of items appends) the clipboard's
+// item and, on its own, an item for the last file of a file list on it;
+// refused at the limit, one beep for each item refused. A clipboard that
+// cannot be opened changes nothing.
+void PasteItem(TKMenu* menu, int i);
+// Deletes item i (one blank item stays when it was the last one) and lays
+// the menu out again.
+void DeleteItem(TKMenu* menu, int i);
+// Opens the option dialog; its OK applies the settings itself.
+void ShowOptionDialog();
+// Shows the contents of pelnor.chm in the program's folder.
+void ShowHelp();
+
+// The caption of an item made from a file: its name without folder and
+// extension.
+UnicodeString FileItemCaption(const UnicodeString& path);
+// The window that the dialogs are shown over: the item menu while it is on
+// the screen (a dialog must stay above that top-most window), else null.
+HWND DialogParentWindow();

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "fmenu.h"
+#include "foption.h"
 #include "g01.h"
 #include "qini.h"
 #include "s01.h"
@@ -159,8 +160,9 @@ TEST(MenuItems, ASelectedIndexThatNamesNoItemStartsNothing) {
     EXPECT_EQ(LaunchItem(&menu, -1), 0);
     EXPECT_EQ(RunItem(&menu, 7), 0);
     EXPECT_EQ(LaunchItem(nullptr, 0), 0);
-    // The item commands with no item menu change nothing and raise nothing.
-    for (int command = 0; command <= 5; ++command) DoMenuCommand(nullptr, command);
+    // The item commands with no item menu (the command menu shown first)
+    // change nothing and raise nothing.
+    for (int command = 0; command <= 4; ++command) DoMenuCommand(nullptr, command);
     DoMenuCommand(&menu, 99);
     DoMenuCommand(&menu, -1);
     EXPECT_EQ(menu.Items->Count(), 1);
@@ -242,4 +244,70 @@ TEST(MenuRows, TheRowHeightIsTheTextHeightOfASlashPlusEight) {
         EXPECT_EQ(MenuItemHeight(face, points), size.cy + 8) << UnicodeToUtf8(face) << " " << points;
     }
     EXPECT_GT(MenuItemHeight(L"Tahoma", 20), MenuItemHeight(L"Tahoma", 9));
+}
+
+TEST(MenuOptions, NumbersOfTheComboBoxesAreClamped) {
+    struct Case {
+        const wchar_t* text;
+        int fallback, low, high, expected;
+    } cases[] = {
+        // font size: not a number gives 9, then 8 .. 20
+        {L"", 9, 8, 20, 9},
+        {L"abc", 9, 8, 20, 9},
+        {L"6", 9, 8, 20, 8},
+        {L"24", 9, 8, 20, 20},
+        {L"14", 9, 8, 20, 14},
+        {L" 12 ", 9, 8, 20, 12},
+        {L"12pt", 9, 8, 20, 9},
+        {L"$10", 9, 8, 20, 9},  // decimal only
+        {L"0x10", 9, 8, 20, 9},
+        {L"-", 9, 8, 20, 9},
+        {L"-3", 9, 8, 20, 8},
+        {L"99999999999999999999", 9, 8, 20, 9},  // no int: not a number
+        // width: not a number gives 150, then 100 .. 400
+        {L"x", 150, 100, 400, 150},
+        {L"50", 150, 100, 400, 100},
+        {L"350", 150, 100, 400, 350},
+        {L"400", 150, 100, 400, 400},
+        {L"500", 150, 100, 400, 400},
+        {L"+250", 150, 100, 400, 250},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ClampedNumber(c.text, c.fallback, c.low, c.high), c.expected) << testing::PrintToString(std::wstring(c.text));
+}
+
+TEST(MenuItems, AFileMakesAnItemNamedWithoutFolderAndExtension) {
+    struct Case {
+        const wchar_t* path;
+        const wchar_t* caption;
+    } cases[] = {
+        {L"C:\\docs\\report.txt", L"report"},
+        {L"C:\\docs\\archive.tar.gz", L"archive.tar"},
+        {L"C:\\my.folder\\noext", L"noext"},
+        {L"C:\\", L""},
+        {L"D:file.doc", L"file"},
+        {L"plain", L"plain"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(FileItemCaption(c.path), c.caption) << testing::PrintToString(std::wstring(c.path));
+}
+
+TEST(MenuItems, ATitleWithALineBreakKeepsTheFileWholeAndShowsItsFirstLine) {
+    TKMenu menu(nullptr);
+    const std::wstring title = L"first\r\nsecond\\1\\2", target = L"C:\\a b\\c.exe -x\r\n";
+    menu.AddItem(title.c_str(), target.c_str());
+    // One line of the file, no break or stray marker in it; it reads back the same.
+    const std::wstring line = menu.Items->GetLine(0).c_str();
+    EXPECT_EQ(line, Item(title, target));
+    EXPECT_EQ(line.find_first_of(L"\r\n"), std::wstring::npos);
+    TQini store;
+    TMenuSettings settings;
+    WriteMenuSettings(&store, menu.Items, &settings);
+    TKMenu again(nullptr);
+    again.LoadItems(&store);
+    ASSERT_EQ(again.Items->Count(), 1);
+    EXPECT_EQ(std::wstring(again.Items->GetField(0, 1).c_str()), title);
+    EXPECT_EQ(std::wstring(again.Items->GetField(0, 2).c_str()), target);
+    // The caption the button shows.
+    TKVar caption = again.Items->GetField(0, 1);
+    EXPECT_EQ(std::wstring(caption.FirstLine(50)->c_str()), L"first");
 }
