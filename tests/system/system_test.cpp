@@ -289,7 +289,10 @@ TEST_F(SystemRoad, TheEditDialogMakesANewMenuThatTheInstalledPelnorOpensWithItsD
     WaitPainted(menu, before);
     Shoot(menu, L"system_new_menu.bmp");
 
-    // Another program takes the activation: the menu closes, nothing starts.
+    // The bar first finishes its click (it learns the foreground window half
+    // a second after the start); then another program takes the activation:
+    // the menu closes, nothing starts.
+    ASSERT_TRUE(BarIdle(hwnd));
     testdesk::Process taker = pelnor::StartOtherProgram(L"SystemTestOther");
     if (HWND w = testdesk::FindTopWindow(nullptr, L"SystemTestOther", taker.pid)) testdesk::Activate(w);
     EXPECT_EQ(MenuRunEnd(), 0) << "the menu program did not end with 0";
