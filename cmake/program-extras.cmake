@@ -1,19 +1,20 @@
 # Helpers of the two programs' builds (src/bar, src/menu).
 
-# kestovar_delay_load(target "dll:function" ...)
+# kestovar_delay_load(target "dll:function[,function...]" ...)
 # Loads each DLL at the first call of one of its functions instead of at the
 # program's start: an import library with delayed imports is made from a
-# .def naming the function, and linked whole so that its import entries
-# stand in for the ordinary ones.
+# .def naming the functions the program calls, and linked whole so that its
+# import entries stand in for the ordinary ones.
 function(kestovar_delay_load target)
   set(dir ${CMAKE_CURRENT_BINARY_DIR}/delayload)
   set(libs "")
   foreach(entry ${ARGN})
     string(REPLACE ":" ";" parts "${entry}")
     list(GET parts 0 dll)
-    list(GET parts 1 function)
+    list(GET parts 1 functions)
+    string(REPLACE "," "\n" functions "${functions}")
     get_filename_component(stem ${dll} NAME_WE)
-    file(WRITE ${dir}/${stem}.def "LIBRARY ${dll}\nEXPORTS\n${function}\n")
+    file(WRITE ${dir}/${stem}.def "LIBRARY ${dll}\nEXPORTS\n${functions}\n")
     add_custom_command(OUTPUT ${dir}/lib${stem}_delay.a
       COMMAND ${CMAKE_DLLTOOL} --input-def ${dir}/${stem}.def --dllname ${dll}
               --output-delaylib ${dir}/lib${stem}_delay.a
