@@ -12,6 +12,8 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <memory>
+#include <vector>
 
 const wchar_t* const BarVersion = L"0.06";
 
@@ -68,6 +70,61 @@ TColor ReadColor(TQini& ini, const wchar_t* key, TColor def) {
 HWND BarWindow() { return FDovrak ? FDovrak->Handle() : nullptr; }
 
 void MakeTopMost(HWND h) { ::SetWindowPos(h, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE); }
+
+// The icons drawn during one run of LayoutButtons. The shell is asked for the
+// icon of a target when the target first comes up in that run; further
+// buttons with the same target, icon size and background take a copy of that
+// picture (a bar often holds the same program several times, and every
+// lookup costs the shell milliseconds). The pictures live for one run only:
+// the next layout asks the shell afresh.
+class LayoutIcons {
+public:
+    // The picture drawn for these arguments in this run, or null.
+    const TBitmap* Find(const UnicodeString& target, int kind, TColor background) const {
+        for (const auto& e : FEntries)
+            if (e->kind == kind && e->background == background && e->target == target) return &e->picture;
+        return nullptr;
+    }
+    void Add(const UnicodeString& target, int kind, TColor background, const TBitmap* drawn) {
+        auto e = std::make_unique<Entry>();
+        e->target = target;
+        e->kind = kind;
+        e->background = background;
+        e->picture.Assign(drawn);
+        FEntries.push_back(std::move(e));
+    }
+
+private:
+    struct Entry {
+        UnicodeString target;
+        int kind = 0;
+        TColor background = 0;
+        TBitmap picture;
+    };
+    std::vector<std::unique_ptr<Entry>> FEntries;
+};
+
+// The icons of the LayoutButtons run in progress; null outside one.
+LayoutIcons* CurrentLayoutIcons = nullptr;
+
+// DrawFileIcon for a button of the layout in progress, from the run's
+// pictures when the same target was drawn before in it.
+void DrawButtonIcon(TBitmap* glyph, const UnicodeString& target, int kind, TColor background) {
+    LayoutIcons* icons = target.empty() ? nullptr : CurrentLayoutIcons;
+    if (icons) {
+        const TBitmap* drawn = icons->Find(target, kind, background);
+        if (drawn && drawn->PixelFormat() == glyph->PixelFormat()) {
+            // The same bitmap as DrawFileIcon leaves: size, pixels, fixed
+            // transparent colour; the glyph keeps its own transparency flag.
+            const bool transparent = glyph->Transparent();
+            glyph->Assign(drawn);
+            glyph->SetTransparent(transparent);
+            return;
+        }
+    }
+    DrawFileIcon(glyph, target, kind, background);
+    if (icons) icons->Add(target, kind, background, glyph);
+}
 
 }  // namespace
 
@@ -199,7 +256,7 @@ int LayoutButton(int i) {
         b->SetWidth(IconButtonWidthFor(size));
         b->SetCaption(L"");
         b->SetFaceColor(BarState->ButtonColor);
-        DrawFileIcon(b->Glyph(), Field(i, FieldTarget), IconKindFor(size), BarState->ButtonColor);
+        DrawButtonIcon(b->Glyph(), Field(i, FieldTarget), IconKindFor(size), BarState->ButtonColor);
     }
     b->Show();
     return b->Left() + b->Width();
@@ -209,6 +266,14 @@ void LayoutButtons() {
     if (!BarState || !ButtonArray || !ButtonStore || !FDovrak) return;
     const int n = std::min(ButtonStore->Count(), ButtonArray->Count);
     int right = 10;
+    // A layout started by messages that run inside this one has its own icons.
+    LayoutIcons icons;
+    LayoutIcons* outer = CurrentLayoutIcons;
+    CurrentLayoutIcons = &icons;
+    struct Restore {
+        LayoutIcons* outer;
+        ~Restore() { CurrentLayoutIcons = outer; }
+    } restore{outer};
     for (int i = 0; i < n; ++i) {
         right = LayoutButton(i);
         if (!BarState || !ButtonArray || !ButtonStore) return;

@@ -349,9 +349,30 @@ void TControl::CreateWnd() {
         FHandle = hwnd;
         Attach(this, hwnd);
     }
+    if ((params.Style & WS_CHILD) && FParent) TakeSiblingPlace();
     if (IsStandardControl()) ::SendMessageW(FHandle, WM_SETFONT, reinterpret_cast<WPARAM>(FFont.Handle()), FALSE);
     CreateHandleDone();
     UpdateToolTip();
+}
+
+void TControl::TakeSiblingPlace() {
+    // A new child window comes last among its siblings. One made after
+    // controls that follow it in the parent's list (a hidden control shown
+    // for the first time) moves up behind the one before it, so that the
+    // windows' order, and with it the Tab order, stays the controls' order.
+    const auto& list = FParent->FControls;
+    const auto self = std::find(list.begin(), list.end(), this);
+    if (self == list.end()) return;
+    if (std::none_of(self + 1, list.end(), [](const TControl* c) { return c->FHandle != nullptr; })) return;
+    HWND after = HWND_TOP;
+    for (auto it = self; it != list.begin();) {
+        --it;
+        if ((*it)->FHandle) {
+            after = (*it)->FHandle;
+            break;
+        }
+    }
+    ::SetWindowPos(FHandle, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 void TControl::DestroyWnd() {
@@ -386,7 +407,7 @@ void TControl::SetParent(TWinControl* parent) {
         } else {
             DestroyWnd();
         }
-    } else if (parent->FHandle) {
+    } else if (parent->FHandle && FVisible) {
         parent->PostCreateHandles();
     }
 }
@@ -875,10 +896,13 @@ void TWinControl::CreateChildHandles() {
     std::vector<TControl*> children = FControls;  // creation may run handlers
     for (TControl* child : children) {
         if (std::find(FControls.begin(), FControls.end(), child) == FControls.end()) continue;
-        if (!child->FHandle)
-            child->CreateWnd();
-        else if (auto* wc = dynamic_cast<TWinControl*>(child))
+        if (!child->FHandle) {
+            // A hidden control gets its window when it is shown or its handle
+            // is asked for.
+            if (child->FVisible) child->CreateWnd();
+        } else if (auto* wc = dynamic_cast<TWinControl*>(child)) {
             wc->CreateChildHandles();
+        }
     }
 }
 

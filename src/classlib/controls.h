@@ -1,6 +1,7 @@
-// Windowed controls of the class library. Every control has its own window;
-// all of them go through one window procedure that calls the control's
-// virtual Dispatch.
+// Windowed controls of the class library. Every control has its own window,
+// made when it is first needed: with its parent's when it is visible, else
+// when it is shown or its handle is asked for. All of them go through one
+// window procedure that calls the control's virtual Dispatch.
 #pragma once
 
 #include "graphics.h"
@@ -170,6 +171,8 @@ protected:
     virtual void DestroyWnd();
     // Called after the window is created (handle valid, children not yet).
     virtual void CreateHandleDone() {}
+    // Puts a new child window among its siblings in the order of the parent's controls.
+    void TakeSiblingPlace();
     // Registers the window class of the parameters when it is not yet registered.
     void RegisterWindowClass(const TCreateParams& Params);
     // The frame around the client area for the window's styles (an empty

@@ -416,15 +416,16 @@ TEST_F(DovrakMenu, EditDialogShowsGuessesAndWritesTheRecord) {
     EXPECT_EQ(client.bottom, 319);
     const auto edits = Controls(dialog, L"TEdit");  // file, class, title, caption
     ASSERT_EQ(edits.size(), 4u);
-    const auto boxes = Controls(dialog, L"TCheckBox");  // control, top, auto, (hide), text
-    ASSERT_EQ(boxes.size(), 5u);
+    // control, top, auto, text: the hidden box (hide on automatic start) has no window
+    const auto boxes = Controls(dialog, L"TCheckBox");
+    ASSERT_EQ(boxes.size(), 4u);
     const auto swatches = Controls(dialog, L"TKButton");
     ASSERT_EQ(swatches.size(), 2u);
     EXPECT_EQ(EditText(edits[0]), L"C:\\tools\\qtool.exe");
     EXPECT_EQ(EditText(edits[1]), L"KStored");
     EXPECT_EQ(EditText(edits[2]), L"Stored title");
     EXPECT_EQ(EditText(edits[3]), L"Cap");
-    EXPECT_FALSE(IsWindowVisible(boxes[3]));
+    for (HWND box : boxes) EXPECT_TRUE(IsWindowVisible(box));
     EXPECT_TRUE(testdesk::WaitUntil([&] { return FaceIs(swatches[0], RGB(255, 0, 0)); }, 3000)) << "text swatch not red";
     ShootWindow(dialog, L"dovrak_edit.bmp");
 
@@ -439,12 +440,12 @@ TEST_F(DovrakMenu, EditDialogShowsGuessesAndWritesTheRecord) {
 
     // The swatches follow the caption box.
     const COLORREF face = GetSysColor(COLOR_BTNFACE);
-    ClickWindow(boxes[4]);
-    ASSERT_TRUE(testdesk::WaitUntil([&] { return !Checked(boxes[4]); }, 3000));
+    ClickWindow(boxes[3]);
+    ASSERT_TRUE(testdesk::WaitUntil([&] { return !Checked(boxes[3]); }, 3000));
     EXPECT_TRUE(testdesk::WaitUntil([&] { return FaceIs(swatches[0], face) && FaceIs(swatches[1], face); }, 3000));
     EXPECT_FALSE(IsWindowEnabled(edits[3]));
-    ClickWindow(boxes[4]);
-    ASSERT_TRUE(testdesk::WaitUntil([&] { return Checked(boxes[4]); }, 3000));
+    ClickWindow(boxes[3]);
+    ASSERT_TRUE(testdesk::WaitUntil([&] { return Checked(boxes[3]); }, 3000));
     EXPECT_TRUE(testdesk::WaitUntil([&] { return FaceIs(swatches[0], RGB(255, 0, 0)); }, 3000));
 
     // A title that a record cannot hold is refused, and nothing is written.
@@ -536,8 +537,8 @@ TEST_F(DovrakMenu, TheSiblingProgramsMenuFillsTheDialog) {
     EXPECT_EQ(EditText(edits[0]), pelnor + L" pn000002");
 
     // With the caption box ticked the caption stays.
-    ClickWindow(boxes[4]);
-    ASSERT_TRUE(testdesk::WaitUntil([&] { return Checked(boxes[4]); }, 3000));
+    ClickWindow(boxes[3]);
+    ASSERT_TRUE(testdesk::WaitUntil([&] { return Checked(boxes[3]); }, 3000));
     SetEditText(edits[3], L"Mine");
     SetEditText(edits[0], L"C:\\other.exe");
     pick(1);

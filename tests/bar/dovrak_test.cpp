@@ -299,7 +299,8 @@ TEST_F(Dovrak, AutoHideCollapsesOpensAndTheBarDrags) {
 
     testdesk::MoveMouse(r.left + 20, 1);
     ASSERT_TRUE(testdesk::WaitUntil([&] { return Height(testdesk::ScreenRect(hwnd)) == 22; }, 5000)) << "not reopened";
-    EXPECT_EQ(VisibleButtons(hwnd).size(), 1u);
+    // The height comes first, the buttons after their layout.
+    EXPECT_TRUE(testdesk::WaitUntil([&] { return VisibleButtons(hwnd).size() == 1u; }, 5000));
 
     // A left drag on the bar's own strip moves the whole bar. Each step waits
     // for the bar, as a hand is slower than injected input.

@@ -353,7 +353,8 @@ TEST_F(WindowTest, ControlWindowsAreMadeWhenNeededWithTheirClassNames) {
     EXPECT_EQ(testdesk::TextOf(late->Handle()), L"late");
     EXPECT_EQ(testdesk::ScreenRect(late->Handle()).right - testdesk::ScreenRect(late->Handle()).left, 50);
 
-    // Children of a form without a window are made with it, hidden ones too.
+    // Children of a form without a window are made with it; a hidden one
+    // when it is shown, or when its handle is asked for.
     auto* other = new TForm(Application);
     auto* panel = new TWinControl(other);
     panel->SetParent(other);
@@ -361,13 +362,22 @@ TEST_F(WindowTest, ControlWindowsAreMadeWhenNeededWithTheirClassNames) {
     auto* inner = new TProbe(other);
     inner->SetParent(panel);
     inner->SetVisible(false);
+    auto* asked = new TProbe(other);
+    asked->SetParent(other);
+    asked->Hide();
     other->HandleNeeded();
     EXPECT_TRUE(panel->HandleAllocated());
+    EXPECT_FALSE(inner->HandleAllocated()) << "a hidden control has no window yet";
+    EXPECT_FALSE(asked->HandleAllocated());
+    Settle();
+    EXPECT_FALSE(inner->HandleAllocated()) << "nor after the queued messages";
+    inner->Show();
     ASSERT_TRUE(inner->HandleAllocated());
     EXPECT_EQ(GetParent(inner->Handle()), panel->Handle());
-    EXPECT_FALSE(GetWindowLongW(inner->Handle(), GWL_STYLE) & WS_VISIBLE);
-    inner->Show();
     EXPECT_TRUE(GetWindowLongW(inner->Handle(), GWL_STYLE) & WS_VISIBLE);
+    ASSERT_NE(asked->Handle(), nullptr);
+    EXPECT_EQ(GetParent(asked->Handle()), other->Handle());
+    EXPECT_FALSE(GetWindowLongW(asked->Handle(), GWL_STYLE) & WS_VISIBLE);
     // Handle() asks for the window on demand.
     auto* direct = new TProbe(other);
     direct->SetParent(other);
@@ -378,6 +388,35 @@ TEST_F(WindowTest, ControlWindowsAreMadeWhenNeededWithTheirClassNames) {
     EXPECT_FALSE(IsWindow(innerWindow));
     EXPECT_EQ(panel->ControlCount(), 0);
     delete other;
+}
+
+TEST_F(WindowTest, AControlShownLaterTakesItsPlaceInTheWindowOrder) {
+    // The windows' order among siblings is the Tab order: a window made late
+    // for a hidden control goes where the control stands in its parent's list.
+    auto* form = new TForm(Application);
+    std::vector<TProbe*> probes;
+    for (int i = 0; i < 4; ++i) {
+        auto* p = new TProbe(form);
+        p->SetBounds(10 + 30 * i, 10, 20, 20);
+        p->SetParent(form);
+        probes.push_back(p);
+    }
+    probes[0]->Hide();
+    probes[2]->Hide();
+    form->HandleNeeded();
+    auto order = [&] {
+        std::vector<int> seen;
+        for (HWND w = GetWindow(form->Handle(), GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT))
+            for (int i = 0; i < 4; ++i)
+                if (probes[i]->HandleAllocated() && probes[i]->Handle() == w) seen.push_back(i);
+        return seen;
+    };
+    EXPECT_EQ(order(), (std::vector<int>{1, 3}));
+    probes[2]->Show();
+    EXPECT_EQ(order(), (std::vector<int>{1, 2, 3}));
+    probes[0]->Show();
+    EXPECT_EQ(order(), (std::vector<int>{0, 1, 2, 3}));
+    delete form;
 }
 
 TEST_F(WindowTest, FormPropertiesReachTheWindow) {
