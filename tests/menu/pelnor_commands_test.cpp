@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <set>
 #include <string>
 #include <vector>
@@ -94,6 +95,7 @@ void ClickCentre(HWND w) {
 // select everything, type.
 void Retype(HWND edit, const std::wstring& text) {
     ClickCentre(edit);
+    EXPECT_TRUE(testdesk::WaitFocus(edit)) << "the click gave no focus";
     testdesk::PressKey(VK_END);
     INPUT in[4] = {};
     for (INPUT& i : in) i.type = INPUT_KEYBOARD;
@@ -182,18 +184,27 @@ protected:
         testdesk::RightClick(p.x, p.y);
         HWND commands = WaitMenuOfHeight(run.process.pid, 7 * h + 2);
         if (!commands) {
-            for (HWND w : MenuWindows(run.process.pid)) {
-                const RECT r = testdesk::ScreenRect(w);
-                std::printf("menu window at %ld, %ld, %ld x %ld (clicked at %ld, %ld)\n", r.left, r.top,
-                            r.right - r.left, r.bottom - r.top, p.x, p.y);
-            }
+            Report(run, "no command menu after the right click at " + std::to_string(p.x) + "," + std::to_string(p.y));
             return nullptr;
         }
         const POINT c = RowCentre(commands, commandRow, h);
         testdesk::LeftClick(c.x, c.y);
         // The click closes the command menu before its command runs.
-        if (!testdesk::WaitUntil([&] { return !::IsWindowVisible(commands); }, 5000)) return nullptr;
+        if (!testdesk::WaitUntil([&] { return !::IsWindowVisible(commands); }, 5000)) {
+            Report(run, "the command menu stayed after the click at " + std::to_string(c.x) + "," + std::to_string(c.y));
+            return nullptr;
+        }
         return commands;
+    }
+    // Prints what the desktop looks like and saves a picture of the screen.
+    void Report(MenuRun& run, const std::string& what) {
+        static int shots = 0;
+        const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+        const std::wstring name = L"failure_" + std::wstring(test->name(), test->name() + std::strlen(test->name())) +
+                                  L"_" + std::to_wstring(++shots) + L".bmp";
+        std::printf("%s\n%s(picture %s)\n", what.c_str(), testdesk::DescribeDesktop(run.process.pid).c_str(),
+                    testdesk::Narrow(name).c_str());
+        testdesk::SaveScreenshot(kShots + L"\\" + name);
     }
     // Ends the run through "終了" (from item row) and waits for its end; the exit code.
     int Exit(MenuRun& run, HWND itemMenu, int itemRowHeight = 0, int row = 0) {
@@ -498,10 +509,21 @@ TEST_F(PelnorCommands, TheEditDialogShowsTheIconAndOffersTheInstalledProgramsOnl
         << bartest::MenuRowsEnabled(popup).size() << " rows";
     const RECT r = testdesk::ScreenRect(popup);
     testdesk::LeftClick((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-    EXPECT_TRUE(testdesk::WaitUntil([&] { return WindowText(file) == brenk; }, 5000)) << testdesk::Narrow(WindowText(file));
+    if (!testdesk::WaitUntil([&] { return WindowText(file) == brenk; }, 5000)) {
+        Report(run, "the pick did not fill the edits: " + testdesk::Narrow(WindowText(file)));
+        ADD_FAILURE();
+    }
     EXPECT_EQ(WindowText(title), L"Brenk");
+    if (!testdesk::WaitUntil([&] { return !testdesk::FindTopWindow(L"#32768", nullptr, run.process.pid); }, 5000)) {
+        std::printf("first popup %p\n", static_cast<void*>(popup));
+        Report(run, "the sibling-program menu stayed after the pick");
+        ADD_FAILURE();
+    }
     ClickCentre(ButtonNamed(dialog, L"OK"));
-    ASSERT_TRUE(testdesk::WaitUntil([&] { return !::IsWindowVisible(dialog); }, 5000));
+    if (!testdesk::WaitUntil([&] { return !::IsWindowVisible(dialog); }, 5000)) {
+        Report(run, "the dialog stayed after OK");
+        FAIL();
+    }
     EXPECT_EQ(Exit(run, menu), 0);
     EXPECT_EQ(testdesk::ReadUtf16Lines(MenuFile(L"m.ini")), Written(Keyed({Item(L"Brenk", brenk)})));
 }
@@ -554,12 +576,16 @@ TEST_F(PelnorCommands, ALargerFontTakesEffectAtOnceAndHelpOpens) {
     }
 
     Retype(combos[1], L"16");
+    ASSERT_TRUE(testdesk::WaitUntil([&] { return WindowText(combos[1]) == L"16"; }, 5000)) << WindowText(combos[1]);
     Retype(combos[2], L"220");
+    ASSERT_TRUE(testdesk::WaitUntil([&] { return WindowText(combos[2]) == L"220"; }, 5000)) << WindowText(combos[2]);
     ClickCentre(ButtonNamed(dialog, L"OK"));
     const int taller = RowHeight(L"Tahoma", 16);
     EXPECT_GT(taller, rowHeight);
     EXPECT_TRUE(RowsBecome(menu, 2, taller)) << Height(menu);
-    EXPECT_EQ(testdesk::ScreenRect(menu).right - testdesk::ScreenRect(menu).left, 220);
+    // The height is set before the width.
+    const auto width = [&] { return testdesk::ScreenRect(menu).right - testdesk::ScreenRect(menu).left; };
+    EXPECT_TRUE(testdesk::WaitUntil([&] { return width() == 220; }, 5000)) << width();
     EXPECT_TRUE(run.process.Running());
     EXPECT_EQ(Exit(run, menu, taller), 0);
     EXPECT_EQ(testdesk::ReadUtf16Lines(MenuFile(L"m.ini")),
@@ -592,7 +618,8 @@ TEST_F(PelnorCommands, OptionsWithTheCommandMenuShownFirst) {
         // The item menu made afterwards has the stored width.
         HWND menu = WaitMenuOfHeight(run.process.pid, rowHeight + 2);
         ASSERT_NE(menu, nullptr) << c.what;
-        EXPECT_EQ(testdesk::ScreenRect(menu).right - testdesk::ScreenRect(menu).left, c.width) << c.what;
+        const auto width = [&] { return testdesk::ScreenRect(menu).right - testdesk::ScreenRect(menu).left; };
+        EXPECT_TRUE(testdesk::WaitUntil([&] { return width() == c.width; }, 5000)) << c.what << ": " << width();
         EXPECT_EQ(run.CloseByDeactivation(), 0) << c.what;
         Lines settings = kDefaultSettings;
         settings.back() = L"ButtonWidth=" + std::to_wstring(c.width);

@@ -3,6 +3,7 @@
 #include <shlobj.h>
 
 #include <cstdio>
+#include <set>
 #include <thread>
 
 namespace testdesk {
@@ -111,6 +112,22 @@ void SendMouse(DWORD flags) {
     SendInput(1, &in, sizeof in);
 }
 
+// A button event that carries its own screen position. Under Wine another
+// program's X11 driver may report a late pointer position (an enter event
+// when a window under the pointer is unmapped, with the pointer's place of
+// some time ago) and so move the cursor back between our SetCursorPos and a
+// button event that has no position of its own: the click would land there.
+void SendMouseAt(DWORD flags, int x, int y) {
+    const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    // Rounded up, so that the system's x * 65536 / w rounds back to x.
+    in.mi.dx = static_cast<LONG>((static_cast<long long>(x) * 65536 + w - 1) / w);
+    in.mi.dy = static_cast<LONG>((static_cast<long long>(y) * 65536 + h - 1) / h);
+    in.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    SendInput(1, &in, sizeof in);
+}
+
 }  // namespace
 
 HWND FindTopWindow(const wchar_t* cls, const wchar_t* title, DWORD pid, bool visibleOnly) {
@@ -154,14 +171,30 @@ void Activate(HWND hwnd) {
     WaitUntil([&] { return GetForegroundWindow() == hwnd; }, 2000);
 }
 
+namespace {
+// Where MoveMouse put the cursor last: the place of the button events that
+// follow (see SendMouseAt).
+bool g_placed = false;
+POINT g_place{};
+
+void SendButton(DWORD flags) {
+    if (g_placed)
+        SendMouseAt(flags, g_place.x, g_place.y);
+    else
+        SendMouse(flags);
+}
+}  // namespace
+
 void MoveMouse(int x, int y) {
     SetCursorPos(x, y);
-    SendMouse(MOUSEEVENTF_MOVE);  // a zero move makes the window under the cursor see it
+    g_placed = true;
+    g_place = POINT{x, y};
+    SendMouseAt(0, x, y);  // a move makes the window under the cursor see it
 }
-void LeftDown() { SendMouse(MOUSEEVENTF_LEFTDOWN); }
-void LeftUp() { SendMouse(MOUSEEVENTF_LEFTUP); }
-void RightDown() { SendMouse(MOUSEEVENTF_RIGHTDOWN); }
-void RightUp() { SendMouse(MOUSEEVENTF_RIGHTUP); }
+void LeftDown() { SendButton(MOUSEEVENTF_LEFTDOWN); }
+void LeftUp() { SendButton(MOUSEEVENTF_LEFTUP); }
+void RightDown() { SendButton(MOUSEEVENTF_RIGHTDOWN); }
+void RightUp() { SendButton(MOUSEEVENTF_RIGHTUP); }
 
 void LeftClick(int x, int y) {
     MoveMouse(x, y);
@@ -198,6 +231,71 @@ void TypeText(const std::wstring& text) {
         in[1].ki.dwFlags = KEYEVENTF_UNICODE | KEYEVENTF_KEYUP;
         SendInput(2, in, sizeof(INPUT));
     }
+}
+
+bool WaitFocus(HWND hwnd, int timeoutMs) {
+    const DWORD thread = GetWindowThreadProcessId(hwnd, nullptr);
+    return WaitUntil(
+        [&] {
+            GUITHREADINFO info{};
+            info.cbSize = sizeof info;
+            if (!GetGUIThreadInfo(thread, &info) || !info.hwndFocus) return false;
+            return info.hwndFocus == hwnd || IsChild(hwnd, info.hwndFocus);
+        },
+        timeoutMs);
+}
+
+namespace {
+
+std::string Describe(HWND w) {
+    if (!w) return "none";
+    char buf[512];
+    const RECT r = ScreenRect(w);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    std::snprintf(buf, sizeof buf, "%p %s \"%s\" pid %lu at %ld,%ld %ldx%ld%s%s", static_cast<void*>(w),
+                  Narrow(ClassOf(w)).c_str(), Narrow(TextOf(w)).c_str(), pid, r.left, r.top, r.right - r.left,
+                  r.bottom - r.top, IsWindowVisible(w) ? "" : " hidden", IsWindowEnabled(w) ? "" : " disabled");
+    return buf;
+}
+
+}  // namespace
+
+std::string DescribeDesktop(DWORD pid) {
+    std::string out = "foreground: " + Describe(GetForegroundWindow()) + "\n";
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    out += "cursor " + std::to_string(cursor.x) + "," + std::to_string(cursor.y) +
+           " over: " + Describe(WindowFromPoint(cursor)) + "\n";
+    struct Data {
+        DWORD pid;
+        std::vector<HWND> windows;
+    } d{pid, {}};
+    EnumWindows(
+        [](HWND w, LPARAM l) -> BOOL {
+            auto* d = reinterpret_cast<Data*>(l);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(w, &owner);
+            if (IsWindowVisible(w) && (d->pid == 0 || owner == d->pid)) d->windows.push_back(w);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&d));
+    std::set<DWORD> threads;
+    for (HWND w : d.windows) {
+        out += "  window " + Describe(w) + "\n";
+        threads.insert(GetWindowThreadProcessId(w, nullptr));
+    }
+    for (DWORD thread : threads) {
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        if (!GetGUIThreadInfo(thread, &info)) continue;
+        char flags[64];
+        std::snprintf(flags, sizeof flags, "thread %lu flags %#lx", thread, info.flags);
+        out += std::string(flags) + "\n  active: " + Describe(info.hwndActive) + "\n  focus: " +
+               Describe(info.hwndFocus) + "\n  capture: " + Describe(info.hwndCapture) + "\n  menu owner: " +
+               Describe(info.hwndMenuOwner) + "\n";
+    }
+    return out;
 }
 
 COLORREF ScreenPixel(int x, int y) {

@@ -45,6 +45,10 @@ RECT ScreenRect(HWND hwnd);
 void Activate(HWND hwnd);
 
 // --- input (real input through SendInput) ------------------------------------
+// Button events carry the place where MoveMouse (or a click) put the cursor
+// last, not the cursor's place when they are queued: under Wine another
+// program may move the cursor back to where it was some time ago (its X11
+// driver reporting a late pointer position), which would send a click there.
 void MoveMouse(int x, int y);
 void LeftDown();
 void LeftUp();
@@ -55,6 +59,17 @@ void RightClick(int x, int y);
 void DoubleClick(int x, int y);
 void PressKey(WORD vk);
 void TypeText(const std::wstring& text);
+// Waits until the keyboard focus of the window's thread is the window or one
+// of its children. Keys go to the window that has the focus when they are
+// queued, so typing right after a click has to wait for the click's focus.
+bool WaitFocus(HWND hwnd, int timeoutMs = 5000);
+
+// --- diagnostics -----------------------------------------------------------------
+// A description of the desktop for a failure message: the foreground window,
+// the active, focus and capture windows of the process's GUI thread and its
+// menu-mode flags, the window under the cursor, and the process's visible
+// top-level windows with their places (pid 0: every process).
+std::string DescribeDesktop(DWORD pid);
 
 // --- screen --------------------------------------------------------------------
 COLORREF ScreenPixel(int x, int y);
