@@ -61,11 +61,25 @@ Process Start(const std::wstring& exe, const std::wstring& args, const std::wstr
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
     Process p;
-    if (CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, cwd.empty() ? nullptr : cwd.c_str(),
-                       &si, &pi)) {
-        CloseHandle(pi.hThread);
-        p.handle = pi.hProcess;
-        p.pid = pi.dwProcessId;
+    // Under Wine on a loaded machine a new process has once ended before it
+    // was reported started (ERROR_INTERNAL_ERROR, nothing of the program run
+    // yet): such a start is tried again, and said so. Any other error stands.
+    for (int attempt = 1; attempt <= 3; ++attempt) {
+        std::wstring line = cmd;  // CreateProcessW may write into the command line
+        if (CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                           cwd.empty() ? nullptr : cwd.c_str(), &si, &pi)) {
+            CloseHandle(pi.hThread);
+            p.handle = pi.hProcess;
+            p.pid = pi.dwProcessId;
+            break;
+        }
+        const DWORD error = GetLastError();
+        if (error != ERROR_INTERNAL_ERROR || attempt == 3) {
+            SetLastError(error);
+            break;
+        }
+        std::printf("%s did not start (error %lu); starting it again\n", Narrow(exe).c_str(), error);
+        std::fflush(stdout);
     }
     return p;
 }
