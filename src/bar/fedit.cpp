@@ -5,6 +5,7 @@
 #include "d01.h"
 #include "dsetup.h"
 #include "fieldtext.h"
+#include "formplace.h"
 #include "g01.h"
 #include "glyphs.h"
 #include "qbtn.h"
@@ -14,48 +15,16 @@
 
 namespace {
 
-// Record fields and flags edited here.
-constexpr int FieldTarget = 1;
-constexpr int FieldClass = 2;
-constexpr int FieldTitle = 3;
-constexpr int FieldFlags = 4;
-constexpr int FieldCaption = 5;
-constexpr int FieldTextColor = 6;
-constexpr int FieldFaceColor = 7;
-constexpr int FlagControl = 0;
-constexpr int FlagTopMost = 1;
-constexpr int FlagAutoStart = 2;
-constexpr int FlagShowText = 4;
-
-template <class T>
-T* Place(TWinControl* parent, TComponent* owner, const wchar_t* name, int left, int top, int width, int height) {
-    T* control = new T(owner);
-    control->Name = name;
-    control->SetParent(parent);
-    control->SetBounds(left, top, width, height);
-    return control;
-}
-
-TLabel* PlaceLabel(TWinControl* parent, TComponent* owner, const wchar_t* name, int left, int top,
-                   const wchar_t* caption) {
-    TLabel* label = new TLabel(owner);
-    label->Name = name;
-    label->SetParent(parent);
-    label->SetBounds(left, top, label->Width(), label->Height());
-    label->SetCaption(caption);
-    return label;
-}
-
 TCheckBox* PlaceCheckBox(TWinControl* parent, TComponent* owner, const wchar_t* name, int left, int top, int width,
                          const wchar_t* caption) {
-    TCheckBox* box = Place<TCheckBox>(parent, owner, name, left, top, width, 17);
+    TCheckBox* box = PlaceControl<TCheckBox>(parent, owner, name, left, top, width, 17);
     box->SetCaption(caption);
     return box;
 }
 
 TPanel* PlacePanel(TWinControl* parent, TComponent* owner, const wchar_t* name, int left, int top, int width,
                    int height) {
-    TPanel* panel = Place<TPanel>(parent, owner, name, left, top, width, height);
+    TPanel* panel = PlaceControl<TPanel>(parent, owner, name, left, top, width, height);
     panel->SetBevelInner(bvRaised);
     panel->SetBevelOuter(bvLowered);
     return panel;
@@ -115,17 +84,17 @@ TFormEdit::TFormEdit(TComponent* AOwner) : TForm(AOwner) {
     // panel comes before the panel, so that it is drawn over the edge (as a
     // group box's caption is) and is reached before the controls it enables.
     PanelIcon = PlacePanel(this, this, L"PanelIcon", 9, 6, 38, 38);
-    ImageIcon = Place<TImage>(PanelIcon, this, L"ImageIcon", 3, 3, 32, 32);
+    ImageIcon = PlaceControl<TImage>(PanelIcon, this, L"ImageIcon", 3, 3, 32, 32);
     ImageIcon->SetTransparent(true);
     Label1 = PlaceLabel(this, this, L"Label1", 57, 6, L"ファイル名");
-    EditFile = Place<TEdit>(this, this, L"EditFile", 57, 21, 324, 21);
+    EditFile = PlaceControl<TEdit>(this, this, L"EditFile", 57, 21, 324, 21);
     EditFile->OnChange = Bind(this, &TFormEdit::EditFileChange);
-    SpeedButtonFolder = Place<TSpeedButton>(this, this, L"SpeedButtonFolder", 387, 21, 23, 22);
+    SpeedButtonFolder = PlaceControl<TSpeedButton>(this, this, L"SpeedButtonFolder", 387, 21, 23, 22);
     SpeedButtonFolder->SetHint(L"ファイルまたはフォルダー");
     SpeedButtonFolder->SetShowHint(true);
     DrawFolderGlyph(SpeedButtonFolder->Glyph());
     SpeedButtonFolder->OnClick = Bind(this, &TFormEdit::SpeedButtonFolderClick);
-    SBQSetup = Place<TSpeedButton>(this, this, L"SBQSetup", 412, 21, 23, 22);
+    SBQSetup = PlaceControl<TSpeedButton>(this, this, L"SBQSetup", 412, 21, 23, 22);
     SBQSetup->SetHint(L"Kestovar Soft");
     SBQSetup->SetShowHint(true);
     DrawMakerGlyph(SBQSetup->Glyph());
@@ -136,8 +105,8 @@ TFormEdit::TFormEdit(TComponent* AOwner) : TForm(AOwner) {
     PanelControl = PlacePanel(this, this, L"PanelControl", 9, 63, 426, 127);
     Label2 = PlaceLabel(PanelControl, this, L"Label2", 9, 19, L"クラス名");
     Label3 = PlaceLabel(PanelControl, this, L"Label3", 9, 40, L"タイトル名");
-    EditClass = Place<TEdit>(PanelControl, this, L"EditClass", 66, 14, 351, 21);
-    EditTitle = Place<TEdit>(PanelControl, this, L"EditTitle", 66, 38, 351, 21);
+    EditClass = PlaceControl<TEdit>(PanelControl, this, L"EditClass", 66, 14, 351, 21);
+    EditTitle = PlaceControl<TEdit>(PanelControl, this, L"EditTitle", 66, 38, 351, 21);
     CheckBoxTop = PlaceCheckBox(PanelControl, this, L"CheckBoxTop", 66, 65, 106, L"トップ表示を行う");
     CheckBoxAuto = PlaceCheckBox(PanelControl, this, L"CheckBoxAuto", 66, 83, 106, L"自動起動する");
     CheckBoxHide = PlaceCheckBox(PanelControl, this, L"CheckBoxHide", 66, 101, 185, L"自動起動のとき非表示にする");
@@ -149,17 +118,13 @@ TFormEdit::TFormEdit(TComponent* AOwner) : TForm(AOwner) {
     Label4 = PlaceLabel(PanelText, this, L"Label4", 12, 15, L"テキスト");
     Label5 = PlaceLabel(PanelText, this, L"Label5", 220, 15, L"テキストカラー");
     Label6 = PlaceLabel(PanelText, this, L"Label6", 320, 15, L"ボタンカラー");
-    EditText = Place<TEdit>(PanelText, this, L"EditText", 12, 30, 189, 21);
+    EditText = PlaceControl<TEdit>(PanelText, this, L"EditText", 12, 30, 189, 21);
 
-    ButtonOK = Place<TButton>(this, this, L"ButtonOK", 279, 289, 75, 22);
-    ButtonOK->SetCaption(L"OK");
-    ButtonOK->SetModalResult(mrOk);
+    ButtonOK = PlaceButton(this, this, L"ButtonOK", 279, 289, 75, 22, L"OK", mrOk);
     ButtonOK->SetDefault(true);
     ButtonOK->SetAnchors(akRight | akBottom);
     ButtonOK->OnClick = Bind(this, &TFormEdit::ButtonOKClick);
-    ButtonCancel = Place<TButton>(this, this, L"ButtonCancel", 360, 289, 75, 22);
-    ButtonCancel->SetCaption(L"キャンセル");
-    ButtonCancel->SetModalResult(mrCancel);
+    ButtonCancel = PlaceButton(this, this, L"ButtonCancel", 360, 289, 75, 22, L"キャンセル", mrCancel);
     ButtonCancel->SetCancel(true);
     ButtonCancel->SetAnchors(akRight | akBottom);
 }
@@ -267,24 +232,6 @@ void TFormEdit::EditFileChange(TObject*) {
     }
     Updating = 0;
 }
-
-namespace {
-
-// Runs show with the button's hint switched off: the tip that the click's
-// hovering brings up would stay over the menu or dialog that opens.
-template <class F>
-void WithoutHint(TControl* button, F show) {
-    button->SetShowHint(false);
-    try {
-        show();
-    } catch (...) {
-        button->SetShowHint(true);
-        throw;
-    }
-    button->SetShowHint(true);
-}
-
-}  // namespace
 
 void TFormEdit::SpeedButtonFolderClick(TObject*) {
     UnicodeString path;

@@ -2,31 +2,13 @@
 #include "foption.h"
 
 #include "d01.h"
+#include "formplace.h"
 #include "g01.h"
 #include "s01.h"
 
 namespace {
 
 constexpr int SizeEntries = 4;  // "16", "24", "32", "40"
-
-template <class T>
-T* Place(TWinControl* parent, TComponent* owner, const wchar_t* name, int left, int top, int width, int height) {
-    T* control = new T(owner);
-    control->Name = name;
-    control->SetParent(parent);
-    control->SetBounds(left, top, width, height);
-    return control;
-}
-
-TLabel* PlaceLabel(TWinControl* parent, TComponent* owner, const wchar_t* name, int left, int top,
-                   const wchar_t* caption) {
-    TLabel* label = new TLabel(owner);
-    label->Name = name;
-    label->SetParent(parent);
-    label->SetBounds(left, top, label->Width(), label->Height());
-    label->SetCaption(caption);  // sizes the label to its caption
-    return label;
-}
 
 }  // namespace
 
@@ -54,31 +36,27 @@ TFormOption::TFormOption(TComponent* AOwner) : TForm(AOwner) {
     LabelPrgName->Font()->SetHeight(-19);
     LabelVersion = PlaceLabel(this, this, L"LabelVersion", 74, 20, L"");
 
-    GroupBoxButton = Place<TGroupBox>(this, this, L"GroupBoxButton", 9, 94, 154, 57);
+    GroupBoxButton = PlaceControl<TGroupBox>(this, this, L"GroupBoxButton", 9, 94, 154, 57);
     GroupBoxButton->SetCaption(L"ボタンの表示");
     Label1 = PlaceLabel(GroupBoxButton, this, L"Label1", 9, 21, L"ボタンのサイズ");
-    ComboBoxButtonSize = Place<TComboBox>(GroupBoxButton, this, L"ComboBoxButtonSize", 99, 21, 40, 21);
+    ComboBoxButtonSize = PlaceControl<TComboBox>(GroupBoxButton, this, L"ComboBoxButtonSize", 99, 21, 40, 21);
     ComboBoxButtonSize->SetStyle(csDropDownList);
 
-    GroupBoxColor = Place<TGroupBox>(this, this, L"GroupBoxColor", 8, 163, 205, 64);
+    GroupBoxColor = PlaceControl<TGroupBox>(this, this, L"GroupBoxColor", 8, 163, 205, 64);
     GroupBoxColor->SetCaption(L"カラー");
     Label2 = PlaceLabel(GroupBoxColor, this, L"Label2", 9, 15, L"フォームカラー");
     Label3 = PlaceLabel(GroupBoxColor, this, L"Label3", 105, 15, L"ボタンカラー");
 
-    GroupBoxForm = Place<TGroupBox>(this, this, L"GroupBoxForm", 8, 238, 205, 48);
+    GroupBoxForm = PlaceControl<TGroupBox>(this, this, L"GroupBoxForm", 8, 238, 205, 48);
     GroupBoxForm->SetCaption(L"フォームの表示");
-    CheckBoxAutoHide = Place<TCheckBox>(GroupBoxForm, this, L"CheckBoxAutoHide", 10, 20, 97, 17);
+    CheckBoxAutoHide = PlaceControl<TCheckBox>(GroupBoxForm, this, L"CheckBoxAutoHide", 10, 20, 97, 17);
     CheckBoxAutoHide->SetCaption(L"自動的に隠す");
 
-    ButtonOK = Place<TButton>(this, this, L"ButtonOK", 59, 302, 75, 22);
-    ButtonOK->SetCaption(L"OK");
-    ButtonOK->SetModalResult(mrOk);
+    ButtonOK = PlaceButton(this, this, L"ButtonOK", 59, 302, 75, 22, L"OK", mrOk);
     ButtonOK->SetDefault(true);
     ButtonOK->SetAnchors(akRight | akBottom);
     ButtonOK->OnClick = Bind(this, &TFormOption::ButtonOKClick);
-    ButtonCancel = Place<TButton>(this, this, L"ButtonCancel", 139, 302, 75, 22);
-    ButtonCancel->SetCaption(L"キャンセル");
-    ButtonCancel->SetModalResult(mrCancel);
+    ButtonCancel = PlaceButton(this, this, L"ButtonCancel", 139, 302, 75, 22, L"キャンセル", mrCancel);
     ButtonCancel->SetCancel(true);
     ButtonCancel->SetAnchors(akRight | akBottom);
 }

@@ -34,19 +34,6 @@ constexpr int ResourceBarHeight = 22;
 
 const wchar_t* const CaptionFont = L"MS UI Gothic";
 
-// Record fields and flags.
-constexpr int FieldTarget = 1;
-constexpr int FieldClass = 2;
-constexpr int FieldTitle = 3;
-constexpr int FieldFlags = 4;
-constexpr int FieldCaption = 5;
-constexpr int FieldTextColor = 6;
-constexpr int FieldFaceColor = 7;
-constexpr int FlagControl = 0;
-constexpr int FlagTopMost = 1;
-constexpr int FlagAutoStart = 2;
-constexpr int FlagShowText = 4;
-
 UnicodeString Field(int record, int field) { return ButtonStore->GetField(record, field).c_str(); }
 
 bool Flag(int record, int index) {

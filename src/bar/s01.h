@@ -10,6 +10,19 @@
 #include "graphics.h"
 #include "kvar.h"
 
+// The fields of a button record and the flags of its flag string (field 4).
+constexpr int FieldTarget = 1;
+constexpr int FieldClass = 2;
+constexpr int FieldTitle = 3;
+constexpr int FieldFlags = 4;
+constexpr int FieldCaption = 5;
+constexpr int FieldTextColor = 6;
+constexpr int FieldFaceColor = 7;
+constexpr int FlagControl = 0;
+constexpr int FlagTopMost = 1;
+constexpr int FlagAutoStart = 2;
+constexpr int FlagShowText = 4;
+
 // --- settings file ---------------------------------------------------------------
 
 // Reads the settings file (name in the Kestovar\Dovrak folder) into

@@ -25,10 +25,6 @@ const char* const BarClipboardFormat = "DOVRAK";
 
 namespace {
 
-constexpr int FieldTarget = 1;
-constexpr int FieldClass = 2;
-constexpr int FieldTitle = 3;
-
 HWND BarWindow() { return FDovrak ? FDovrak->Handle() : nullptr; }
 
 bool BarReady() { return BarState && ButtonStore && ButtonArray && FDovrak; }

@@ -10,24 +10,6 @@
 #include "s01.h"
 #include "s02.h"
 
-namespace {
-
-// Runs show with the button's hint switched off: the tip that the click's
-// hovering brings up would stay over the menu or browser that opens.
-template <class F>
-void WithoutHint(TControl* button, F show) {
-    button->SetShowHint(false);
-    try {
-        show();
-    } catch (...) {
-        button->SetShowHint(true);
-        throw;
-    }
-    button->SetShowHint(true);
-}
-
-}  // namespace
-
 TFormEdit::TFormEdit(TComponent* AOwner) : TForm(AOwner) {
     Name = L"FormEdit";
     SetBorderStyle(bsDialog);

@@ -35,3 +35,17 @@ inline TButton* PlaceButton(TWinControl* parent, TComponent* owner, const wchar_
     button->SetModalResult(modalResult);
     return button;
 }
+
+// Runs show with the button's hint switched off: the tip that the click's
+// hovering brings up would stay over the menu or dialog that opens.
+template <class F>
+void WithoutHint(TControl* button, F show) {
+    button->SetShowHint(false);
+    try {
+        show();
+    } catch (...) {
+        button->SetShowHint(true);
+        throw;
+    }
+    button->SetShowHint(true);
+}

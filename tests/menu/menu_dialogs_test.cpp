@@ -15,6 +15,7 @@
 #include "g01.h"
 #include "qbtn.h"
 #include "qini.h"
+#include "item_lines.h"
 #include "s01.h"
 #include "s02.h"
 #include "winhelper.h"
@@ -54,25 +55,8 @@ void RescueLoops() {
     if (FormOption) FormOption->SetModalResult(mrCancel);
 }
 
-std::wstring Hex(const std::wstring& text) {
-    static const wchar_t digits[] = L"0123456789abcdef";
-    std::wstring out;
-    for (wchar_t c : text) {
-        const unsigned u = static_cast<unsigned>(c);
-        for (unsigned byte : {u & 0xFFu, (u >> 8) & 0xFFu}) {
-            out += digits[byte >> 4];
-            out += digits[byte & 15];
-        }
-    }
-    return out;
-}
-
-std::wstring Item(const std::wstring& title, const std::wstring& target) {
-    std::wstring line;
-    if (!title.empty()) line += L"\\1" + Hex(title);
-    if (!target.empty()) line += L"\\2" + Hex(target);
-    return line;
-}
+using itemlines::Hex;
+using itemlines::Item;
 
 // Whether every pixel of the bitmap has the colour.
 bool Plain(TBitmap* bitmap, TColor color) {

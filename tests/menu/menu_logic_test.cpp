@@ -7,6 +7,7 @@
 #include "foption.h"
 #include "g01.h"
 #include "qini.h"
+#include "item_lines.h"
 #include "s01.h"
 
 #include <string>
@@ -16,26 +17,8 @@ namespace {
 
 using Lines = std::vector<std::wstring>;
 
-// Lower-case hex of the UTF-16LE bytes, as the menu program codes fields 1 and 2.
-std::wstring Hex(const std::wstring& text) {
-    static const wchar_t digits[] = L"0123456789abcdef";
-    std::wstring out;
-    for (wchar_t c : text) {
-        const unsigned u = static_cast<unsigned>(c);
-        for (unsigned byte : {u & 0xFFu, (u >> 8) & 0xFFu}) {
-            out += digits[byte >> 4];
-            out += digits[byte & 15];
-        }
-    }
-    return out;
-}
-
-std::wstring Item(const std::wstring& title, const std::wstring& target) {
-    std::wstring line;
-    if (!title.empty()) line += L"\\1" + Hex(title);
-    if (!target.empty()) line += L"\\2" + Hex(target);
-    return line;
-}
+using itemlines::Hex;
+using itemlines::Item;
 
 // The file that a run writes for these lines read in: settings and items
 // through a store and an item menu, as the run does it.

@@ -37,26 +37,6 @@ bool WriteMenu(const std::wstring& fileName, const Lines& lines) {
     return testdesk::WriteUtf16Lines(MenuFile(fileName), lines);
 }
 
-std::wstring Hex(const std::wstring& text) {
-    static const wchar_t digits[] = L"0123456789abcdef";
-    std::wstring out;
-    for (wchar_t c : text) {
-        const unsigned u = static_cast<unsigned>(c);
-        for (unsigned byte : {u & 0xFFu, (u >> 8) & 0xFFu}) {
-            out += digits[byte >> 4];
-            out += digits[byte & 15];
-        }
-    }
-    return out;
-}
-
-std::wstring Item(const std::wstring& title, const std::wstring& target) {
-    std::wstring line;
-    if (!title.empty()) line += L"\\1" + Hex(title);
-    if (!target.empty()) line += L"\\2" + Hex(target);
-    return line;
-}
-
 int RowHeight(const wchar_t* face, int points) {
     HDC dc = ::CreateCompatibleDC(nullptr);
     HFONT font = ::CreateFontW(-::MulDiv(points, ::GetDeviceCaps(dc, LOGPIXELSY), 72), 0, 0, 0, FW_NORMAL, 0, 0, 0,

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "desktop.h"
+#include "item_lines.h"
 
 namespace pelnor {
 
@@ -24,8 +25,8 @@ void CleanMenuDir();
 bool WriteMenu(const std::wstring& fileName, const Lines& lines);
 
 // Lower-case hex of the UTF-16LE bytes; an item line of title and target.
-std::wstring Hex(const std::wstring& text);
-std::wstring Item(const std::wstring& title, const std::wstring& target);
+using itemlines::Hex;
+using itemlines::Item;
 // Height of one menu row for the font, measured here with GDI.
 int RowHeight(const wchar_t* face = L"Tahoma", int points = 9);
 
