@@ -2,6 +2,7 @@
 #include "dsetup.h"
 #include "fman.h"
 #include "g01.h"
+#include "probe.h"
 #include "vcl.h"
 
 namespace {
@@ -9,6 +10,7 @@ const char* const InstanceMutexName = "DovrakInstance006";
 }
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
+    KPROBE_MOMENT(kpEntry);
     HANDLE running = ::OpenMutexA(MUTEX_ALL_ACCESS, FALSE, InstanceMutexName);
     if (running) {
         ::Beep(2000, 100);  // another copy runs; it is told nothing

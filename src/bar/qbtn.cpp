@@ -2,6 +2,7 @@
 #include "qbtn.h"
 
 #include "g01.h"
+#include "probe.h"
 #include "s01.h"
 
 #include <cstdlib>
@@ -24,6 +25,7 @@ TQButtonArray::TQButtonArray(int count, TForm* owner, TPopupMenu* popup) {
         button->SetQButtonStyle(qsSingle);
     }
     Current = 1;
+    KPROBE_MOMENT(kpButtonsMade);
 }
 
 TQButtonArray::~TQButtonArray() {

@@ -6,6 +6,7 @@
 #include "fman.h"
 #include "g01.h"
 #include "qbtn.h"
+#include "probe.h"
 #include "qini.h"
 #include "s02.h"
 
@@ -268,6 +269,7 @@ void LayoutButtons() {
     FDovrak->SetWidth(right);
     FDovrak->Invalidate();
     for (int i = std::max(n, 0); i < ButtonArray->Count; ++i) ButtonArray->Buttons[i]->Hide();
+    KPROBE_MOMENT(kpItemsEnd);
 }
 
 void SetTimerMode(int t) {

@@ -9,6 +9,7 @@
 // selected into the same DC.
 
 #include "graphics.h"
+#include "probe.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -47,6 +48,7 @@ HBITMAP CreateSection(int width, int height, TPixelFormat format, void** bits) {
     info.bmiHeader.biCompression = BI_RGB;
     void* p = nullptr;
     HBITMAP section = ::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &p, nullptr, 0);
+    KPROBE_COUNT(kcSections);
     if (!section || !p) {
         if (section) ::DeleteObject(section);
         throw EOSError(L"Cannot create a bitmap of " + IntToStr(width) + L" x " + IntToStr(height) + L" pixels");

@@ -7,6 +7,7 @@
 #include "controlcanvas.h"
 #include "forms.h"
 #include "menus.h"
+#include "probe.h"
 
 #include <commctrl.h>
 #include <windowsx.h>
@@ -345,6 +346,7 @@ void TControl::CreateWnd() {
                                   nullptr);
     t_creating = saved;
     if (!hwnd) throw EOSError(L"The window of " + ClassName() + L" cannot be created");
+    KPROBE_COUNT(kcWindows);
     if (!FHandle) {  // a class whose window got no message during creation
         FHandle = hwnd;
         Attach(this, hwnd);
@@ -628,7 +630,9 @@ void TControl::Notification(TComponent* AComponent, bool inserting) {
 }
 
 void TControl::Invalidate() {
-    if (FHandle) ::InvalidateRect(FHandle, nullptr, TRUE);
+    if (!FHandle) return;
+    KPROBE_COUNT(kcInvalidations);
+    ::InvalidateRect(FHandle, nullptr, TRUE);
 }
 
 void TControl::Update() {
@@ -1083,8 +1087,12 @@ void TCustomControl::Paint() {}
 void TCustomControl::Dispatch(TMessage& Message) {
     if (Message.Msg == WM_PAINT) {
         Canvas();
-        TControlCanvas::PaintScope paint(FControlCanvas, FHandle);
-        Paint();
+        {
+            TControlCanvas::PaintScope paint(FControlCanvas, FHandle);
+            Paint();
+        }
+        KPROBE_COUNT(kcPaints);
+        KPROBE_MOMENT(kpPainted);
         Message.Result = 0;
         return;
     }

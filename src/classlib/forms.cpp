@@ -3,6 +3,7 @@
 #include "forms.h"
 
 #include "controlcanvas.h"
+#include "probe.h"
 
 #include <commctrl.h>
 
@@ -200,6 +201,7 @@ void TForm::SetVisible(bool visible) {
         }
         return;
     }
+    KPROBE_MOMENT(kpShowStart);
     FVisible = true;
     HandleNeeded();
     CreateChildHandles();  // children placed after the window was made
@@ -211,6 +213,7 @@ void TForm::SetVisible(bool visible) {
     Fire(OnShow, static_cast<TObject*>(this));
     if (!FHandle) return;
     ::ShowWindow(FHandle, SW_SHOW);
+    KPROBE_MOMENT(kpShown);
     Perform(CM_VISIBLECHANGED, 1);
 }
 
@@ -426,6 +429,8 @@ void TForm::Dispatch(TMessage& Message) {
                 TControlCanvas::PaintScope paint(FControlCanvas, FHandle);
                 TNotifyEvent handler = OnPaint;
                 handler(this);
+                KPROBE_COUNT(kcPaints);
+                KPROBE_MOMENT(kpPainted);
                 Message.Result = 0;
                 return;
             }

@@ -1,5 +1,7 @@
 #include "graphics.h"
 
+#include "probe.h"
+
 #include <cstring>
 #include <iterator>
 
@@ -149,6 +151,7 @@ HFONT TFont::Handle() const {
         lf.lfPitchAndFamily = DEFAULT_PITCH;
         wcsncpy(lf.lfFaceName, FName.c_str(), LF_FACESIZE - 1);
         FHandle = CreateFontIndirectW(&lf);
+        KPROBE_COUNT(kcFonts);
     }
     return FHandle;
 }

@@ -2,6 +2,7 @@
 
 #include "fmenu.h"
 #include "g01.h"
+#include "probe.h"
 #include "qini.h"
 #include "s01.h"
 
@@ -58,6 +59,7 @@ void TFPelnor::FormCreate(TObject* /*Sender*/) {
     MenuStore = new TQini();
     MenuStore->SetFolder(L"Kestovar", L"Pelnor");
     LoadMenuSettings(MenuSettings->IniName.c_str());
+    KPROBE_MOMENT(kpSettingsRead);
 
     CommandMenu = new TKMenu(this);
     for (const wchar_t* caption : kCommandCaptions) CommandMenu->AddItem(caption, L"");
@@ -66,6 +68,7 @@ void TFPelnor::FormCreate(TObject* /*Sender*/) {
 
     ItemMenu = new TKMenu(this);
     ItemMenu->LoadItems(MenuStore);
+    KPROBE_MOMENT(kpItemsRead);
     ItemMenu->Kind = 0;
     ItemMenu->Popup(nullptr, x, y);
 

@@ -4,6 +4,7 @@
 #include "g01.h"
 #include "kdraw.h"
 #include "kdrawmenu.h"
+#include "probe.h"
 #include "qbtn.h"
 #include "qini.h"
 #include "s01.h"
@@ -98,8 +99,11 @@ void TKMenu::Popup(TKMenu* parent, int x, int y) {
     // The window is hidden here, so the capture holds no image of it; a copy
     // kept from an earlier showing would show a place or a moment gone by.
     Saved->SetSize(0, 0);
+    KPROBE_MOMENT(kpArrangeStart);
     ArrangeWindow();
+    KPROBE_MOMENT(kpArrangeEnd);
     DrawItems();
+    KPROBE_MOMENT(kpItemsEnd);
     ShowModal();
     if (ModalResult() != mrOK) return;
     if (Kind == 0)

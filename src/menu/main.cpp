@@ -3,6 +3,7 @@
 // time: a start while another one runs ends at once and silently.
 #include "f01.h"
 #include "g01.h"
+#include "probe.h"
 
 namespace {
 
@@ -11,6 +12,7 @@ const char kInstanceMutex[] = "PelnorInstance002";
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    KPROBE_MOMENT(kpEntry);
     if (HANDLE running = ::OpenMutexA(MUTEX_ALL_ACCESS, FALSE, kInstanceMutex)) {
         ::CloseHandle(running);
         return 0;

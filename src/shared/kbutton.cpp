@@ -1,5 +1,7 @@
 #include "kbutton.h"
 
+#include "probe.h"
+
 #include <algorithm>
 #include <cstdint>
 
@@ -32,6 +34,7 @@ public:
 
     SIZE Extent(const wchar_t* text, int count) const {
         SIZE size{0, 0};
+        KPROBE_COUNT(kcTextMeasures);
         ::GetTextExtentPoint32W(FDC, text, count, &size);
         return size;
     }
@@ -220,6 +223,7 @@ void TKButton::GlyphChange(TObject* /*Sender*/) { Invalidate(); }
 // --- painting --------------------------------------------------------------------
 
 void TKButton::Paint() {
+    KPROBE_COUNT(kcFaces);
     KDrawBackground(this, UnderGlyph, Background);
     Face->SetSize(Width(), Height());
     if (State == 0)

@@ -8,6 +8,8 @@
 // Folder part + bare name + extension give T again.
 #include "s02.h"
 
+#include "probe.h"
+
 #include <shellapi.h>
 #include <shlobj.h>
 
@@ -80,6 +82,7 @@ void SplitCmdLine(const UnicodeString& cmdLine, UnicodeString& file, UnicodeStri
 bool CmdFileExists(const UnicodeString& cmdLine) { return FileExists(StripCmdArgs(cmdLine)); }
 
 void DrawFileIcon(TBitmap* bitmap, const UnicodeString& cmdLine, int kind, TColor background) {
+    KPROBE_SPAN(ksIcons);
     const bool small = kind == kIconSmall;
     const int size = small ? 16 : 32;
     const UINT flags = small ? (SHGFI_ICON | SHGFI_SMALLICON) : SHGFI_ICON;
@@ -98,8 +101,12 @@ void DrawFileIcon(TBitmap* bitmap, const UnicodeString& cmdLine, int kind, TColo
 
     SHFILEINFOW info{};
     HICON icon = nullptr;
+    KPROBE_COUNT(kcShellCalls);
     if (::SHGetFileInfoW(path.c_str(), FILE_ATTRIBUTE_ARCHIVE, &info, sizeof info, flags)) icon = info.hIcon;
-    if (!icon) icon = ::ExtractIconW(::GetModuleHandleW(nullptr), path.c_str(), 0);
+    if (!icon) {
+        KPROBE_COUNT(kcShellCalls);
+        icon = ::ExtractIconW(::GetModuleHandleW(nullptr), path.c_str(), 0);
+    }
     // ExtractIconW gives 1 for a file that holds no icons.
     if (!icon || icon == reinterpret_cast<HICON>(1)) return;
     ::DrawIconEx(canvas->Handle(), 0, 0, icon, size, size, 0, nullptr, DI_NORMAL);

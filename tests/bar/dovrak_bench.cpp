@@ -4,9 +4,13 @@
 //   painted (a pixel of the bar's colour at its strip, and for the full bar
 //   a pixel of the last button's face), median of many runs, with 1 and with
 //   50 buttons, and its ratio to the bare program's;
-// - the working set of an idle bar with 50 buttons against the bare program's.
+// - the working set of an idle bar with 50 buttons against the bare program's;
+// - from the copy of dovrak.exe built with the start-up probe, the phases of
+//   the start with 1 and with 50 buttons and what each button costs
+//   (windows, fonts, DIB sections, shell calls, paints).
 #include "bar_test_support.h"
 #include "desktop.h"
+#include "probe_phases.h"
 
 #include <psapi.h>
 
@@ -22,6 +26,8 @@ namespace {
 
 const std::wstring kDovrak = testdesk::WinPath(DOVRAK_EXE);
 const std::wstring kBare = testdesk::WinPath(BARE_WINDOW_EXE);
+const std::wstring kProbe = testdesk::WinPath(DOVRAK_PROBE_EXE);
+constexpr int kProbeRuns = 11;
 constexpr COLORREF kBarColour = 0x984E00;
 constexpr COLORREF kFaceColour = 0xD8E9EC;
 constexpr int kRuns = 21;
@@ -83,6 +89,50 @@ void WriteBar(int buttons) {
     WriteIni(lines);
 }
 
+// The phases of the start of the probe copy of dovrak.exe with 1 and 50
+// buttons, each case until the given pixels show.
+void PrintProbePhases(const std::vector<std::pair<POINT, COLORREF>>& one,
+                      const std::vector<std::pair<POINT, COLORREF>>& fifty) {
+    using probephases::Ms;
+    using probephases::Run;
+    if (GetFileAttributesW(kProbe.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        std::printf("start-up phases: the probe copy of dovrak.exe is not built (target bench builds it)\n");
+        return;
+    }
+    const std::vector<const char*> names = {"1 button", "50 buttons"};
+    const std::vector<int> items = {1, 50};
+    const std::vector<std::pair<POINT, COLORREF>>* pixels[] = {&one, &fifty};
+    std::vector<std::vector<Run>> runs(2);
+    for (int run = 0; run < kProbeRuns; ++run)
+        for (size_t k = 0; k < 2; ++k) {
+            WriteBar(items[k]);
+            const auto& px = *pixels[k];
+            runs[k].push_back(probephases::Measure(
+                kProbe, L"", [&] { return Painted(px); }, [&] { return !Painted({px.front()}); }));
+        }
+    const auto between = [](KProbeMoment a, KProbeMoment b) {
+        return [a, b](const Run& r) { return Ms(r, r.block.Moments[a], r.block.Moments[b]); };
+    };
+    const auto icons = [](const Run& r) {
+        return 1000.0 * static_cast<double>(r.block.Spans[ksIcons]) / static_cast<double>(r.block.Frequency);
+    };
+    const std::vector<probephases::Phase> phases = {
+        {"process start to entry point", [](const Run& r) { return Ms(r, r.started, r.block.Moments[kpEntry]); }},
+        {"entry to buttons made (settings)", between(kpEntry, kpButtonsMade)},
+        {"layout (icons apart)", [&](const Run& r) { return between(kpButtonsMade, kpItemsEnd)(r) - icons(r); }},
+        {"icons", icons},
+        {"layout end to shown", between(kpItemsEnd, kpShown)},
+        {"first paint complete", between(kpShown, kpPainted)},
+        {"process start to painted", [](const Run& r) { return Ms(r, r.started, r.block.Moments[kpPainted]); }},
+        {"process start to seen on screen", [](const Run& r) { return Ms(r, r.started, r.seen); }},
+    };
+    std::printf("start-up phases of the probe copy, median of %d runs:\n", kProbeRuns);
+    probephases::PrintPhases(phases, names, runs);
+    std::printf("what the start asked for (last run):\n");
+    probephases::PrintCounts(names, runs, items, {{0, 1}}, kpItemsEnd);
+    std::printf("  (each+: what each further button costs, 50 buttons against 1)\n");
+}
+
 }  // namespace
 
 int main() {
@@ -120,6 +170,7 @@ int main() {
     std::printf("  bare Win32 window   %8.1f MiB\n", static_cast<double>(wsBare) / 1048576.0);
     std::printf("  dovrak, 50 buttons  %8.1f MiB  ratio %.2f\n", static_cast<double>(wsBar) / 1048576.0,
                 static_cast<double>(wsBar) / static_cast<double>(wsBare));
+    PrintProbePhases({{POINT{5, 10}, kBarColour}, {POINT{12, 2}, kFaceColour}}, full);
     RemoveIniDir();
     return 0;
 }

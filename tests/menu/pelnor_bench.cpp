@@ -2,9 +2,13 @@
 // window, both started the same way in the same session: the time from the
 // process start until the menu is on the screen and painted (a pixel of its
 // frame and one of its last button), median of many runs, with 1 and with
-// 50 items, translucent and solid, and the ratio to the bare program's.
+// 50 items, translucent and solid, and the ratio to the bare program's;
+// then, from the copy of pelnor.exe built with the start-up probe, the
+// phases of the start with 1 and with 50 items and what each item costs
+// (windows, fonts, DIB sections, shell calls, paints).
 #include "backdrop.h"
 #include "pelnor_harness.h"
+#include "probe_phases.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -16,7 +20,9 @@ using namespace pelnor;
 namespace {
 
 const std::wstring kBare = testdesk::WinPath(BARE_POPUP_EXE);
+const std::wstring kProbe = testdesk::WinPath(PELNOR_PROBE_EXE);
 constexpr int kRuns = 21;
+constexpr int kProbeRuns = 11;
 constexpr COLORREF kButtonColour = RGB(0xC0, 0x80, 0x30);
 
 using Pixels = std::vector<std::pair<POINT, COLORREF>>;
@@ -69,6 +75,64 @@ void WriteItems(const std::wstring& name, int count, bool solid, bool icons = tr
         lines.push_back(L"ButtonColor=" + std::to_wstring(0x3080C0));
     }
     WriteMenu(name + L".ini", lines);
+}
+
+// The phases of the start of the probe copy of pelnor.exe, 1 and 50 items
+// with and without icons, each case until the given pixels show.
+void PrintProbePhases(const Pixels& one, const Pixels& fifty, const Pixels& plain1, const Pixels& plain50) {
+    using probephases::Ms;
+    using probephases::Run;
+    if (::GetFileAttributesW(kProbe.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        std::printf("start-up phases: the probe copy of pelnor.exe is not built (target bench builds it)\n");
+        return;
+    }
+    struct ProbeCase {
+        const char* name;
+        std::wstring args;
+        const Pixels* pixels;
+        int items;
+    } cases[] = {{"1 item", L"one -x 100 -y 200", &one, 1},
+                 {"50 items", L"fifty -x 100 -y 0", &fifty, 50},
+                 {"1, no icon", L"plain1 -x 100 -y 200", &plain1, 1},
+                 {"50, no icons", L"plain50 -x 100 -y 0", &plain50, 50}};
+    std::vector<std::vector<Run>> runs(std::size(cases));
+    std::vector<const char*> names;
+    std::vector<int> items;
+    for (const ProbeCase& k : cases) {
+        names.push_back(k.name);
+        items.push_back(k.items);
+    }
+    for (int run = 0; run < kProbeRuns; ++run)
+        for (size_t k = 0; k < std::size(cases); ++k) {
+            const Pixels& pixels = *cases[k].pixels;
+            runs[k].push_back(probephases::Measure(
+                kProbe, cases[k].args, [&] { return Painted(pixels); },
+                [&] { return !Painted({pixels.front()}); }));
+        }
+    const auto at = [](KProbeMoment m) { return [m](const Run& r) { return r.block.Moments[m]; }; };
+    const auto between = [](KProbeMoment a, KProbeMoment b) {
+        return [a, b](const Run& r) { return Ms(r, r.block.Moments[a], r.block.Moments[b]); };
+    };
+    const auto icons = [](const Run& r) {
+        return 1000.0 * static_cast<double>(r.block.Spans[ksIcons]) / static_cast<double>(r.block.Frequency);
+    };
+    const std::vector<probephases::Phase> phases = {
+        {"process start to entry point", [&](const Run& r) { return Ms(r, r.started, at(kpEntry)(r)); }},
+        {"entry to settings read", between(kpEntry, kpSettingsRead)},
+        {"item file read", between(kpSettingsRead, kpItemsRead)},
+        {"capture, blur, darken, frame", between(kpArrangeStart, kpArrangeEnd)},
+        {"buttons set (icons apart)", [&](const Run& r) { return between(kpArrangeEnd, kpItemsEnd)(r) - icons(r); }},
+        {"icons", icons},
+        {"show (windows made and shown)", between(kpItemsEnd, kpShown)},
+        {"first paint complete", between(kpShown, kpPainted)},
+        {"process start to painted", [&](const Run& r) { return Ms(r, r.started, at(kpPainted)(r)); }},
+        {"process start to seen on screen", [](const Run& r) { return Ms(r, r.started, r.seen); }},
+    };
+    std::printf("start-up phases of the probe copy, median of %d runs:\n", kProbeRuns);
+    probephases::PrintPhases(phases, names, runs);
+    std::printf("what the start asked for (last run):\n");
+    probephases::PrintCounts(names, runs, items, {{0, 1}, {2, 3}}, kpItemsEnd);
+    std::printf("  (each+: what each further item costs, 50 items against 1)\n");
 }
 
 }  // namespace
@@ -127,6 +191,7 @@ int main() {
         else
             std::printf("  %-30s %8.1f ms  ratio %.2f (goal <= 1.50)\n", k.what, m, m / bare);
     }
+    PrintProbePhases(cases[1].pixels, cases[2].pixels, cases[4].pixels, cases[5].pixels);
     CleanMenuDir();
     return status;
 }
