@@ -141,6 +141,8 @@ void TKMenu::RestoreBackground() {
 
 void TKMenu::DrawItems() {
     const int count = Items->Count();
+    // Items often name the same program: the shell is asked once for each.
+    TIconLookups lookups;
     for (int i = 0; i < count; ++i) DrawItem(i);
 }
 

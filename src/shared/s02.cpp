@@ -79,6 +79,13 @@ void SplitCmdLine(const UnicodeString& cmdLine, UnicodeString& file, UnicodeStri
     file = BareNameOf(cmdLine) + ext;
 }
 
+namespace {
+
+// The innermost living TIconLookups, or null.
+TIconLookups* g_iconLookups = nullptr;
+
+}  // namespace
+
 bool CmdFileExists(const UnicodeString& cmdLine) { return FileExists(StripCmdArgs(cmdLine)); }
 
 void DrawFileIcon(TBitmap* bitmap, const UnicodeString& cmdLine, int kind, TColor background) {
@@ -99,6 +106,17 @@ void DrawFileIcon(TBitmap* bitmap, const UnicodeString& cmdLine, int kind, TColo
     if (cmdLine.empty()) return;
     const UnicodeString path = StripCmdArgs(cmdLine);
 
+    TIconLookups* lookups = g_iconLookups;
+    if (lookups) {
+        for (const auto& e : lookups->FEntries) {
+            if (e.kind != kind || e.path != path) continue;
+            if (e.icon && e.icon != reinterpret_cast<HICON>(1))
+                ::DrawIconEx(canvas->Handle(), 0, 0, e.icon, size, size, 0, nullptr, DI_NORMAL);
+            return;
+        }
+        ++lookups->FQueries;
+    }
+
     SHFILEINFOW info{};
     HICON icon = nullptr;
     KPROBE_COUNT(kcShellCalls);
@@ -107,10 +125,20 @@ void DrawFileIcon(TBitmap* bitmap, const UnicodeString& cmdLine, int kind, TColo
         KPROBE_COUNT(kcShellCalls);
         icon = ::ExtractIconW(::GetModuleHandleW(nullptr), path.c_str(), 0);
     }
+    // The scope keeps the icon (or that there is none) for the next calls.
+    if (lookups) lookups->FEntries.push_back(TIconLookups::Entry{path, kind, icon});
     // ExtractIconW gives 1 for a file that holds no icons.
     if (!icon || icon == reinterpret_cast<HICON>(1)) return;
     ::DrawIconEx(canvas->Handle(), 0, 0, icon, size, size, 0, nullptr, DI_NORMAL);
-    ::DestroyIcon(icon);
+    if (!lookups) ::DestroyIcon(icon);
+}
+
+TIconLookups::TIconLookups() : FOuter(g_iconLookups) { g_iconLookups = this; }
+
+TIconLookups::~TIconLookups() {
+    g_iconLookups = FOuter;
+    for (const auto& e : FEntries)
+        if (e.icon && e.icon != reinterpret_cast<HICON>(1)) ::DestroyIcon(e.icon);
 }
 
 int GetTextWidth(const UnicodeString& text, const UnicodeString& fontName, int size, SIZE& extent) {

@@ -14,6 +14,8 @@
 #include "kvar.h"
 #include "sysutils.h"
 
+#include <vector>
+
 // Icon kinds of DrawFileIcon.
 constexpr int kIconSmall = 1;  // 16 x 16, the shell's small icon
 constexpr int kIconLarge = 2;  // 32 x 32, the shell's normal icon
@@ -23,6 +25,34 @@ constexpr int kIconLarge = 2;  // 32 x 32, the shell's normal icon
 // the command line's file (or the first icon stored in the file) over it. An
 // empty command line, or a file without an icon, leaves the plain fill.
 void DrawFileIcon(TBitmap* bitmap, const UnicodeString& cmdLine, int kind, TColor background);
+
+// While one lives, DrawFileIcon asks the shell only once for each file and
+// icon size: later calls with the same file and size draw the icon that the
+// first one got (the same picture, on their own backgrounds). Lookups of a
+// run of drawings, such as the items of a menu, that often name the same
+// program several times; each lookup costs the shell milliseconds. The icons
+// are released when it ends; scopes may nest (the innermost one serves).
+class TIconLookups {
+public:
+    TIconLookups();
+    ~TIconLookups();
+    TIconLookups(const TIconLookups&) = delete;
+    TIconLookups& operator=(const TIconLookups&) = delete;
+
+    // The number of times the shell (or the file itself) was asked for an icon.
+    int Queries() const { return FQueries; }
+
+private:
+    struct Entry {
+        UnicodeString path;
+        int kind;
+        HICON icon;  // null or 1: no icon to draw
+    };
+    std::vector<Entry> FEntries;
+    int FQueries = 0;
+    TIconLookups* FOuter;
+    friend void DrawFileIcon(TBitmap*, const UnicodeString&, int, TColor);
+};
 
 // The command line without its parameters.
 UnicodeString StripCmdArgs(const UnicodeString& cmdLine);

@@ -145,6 +145,52 @@ TEST(S02, DrawFileIconFillsTheBackgroundAndDrawsTheShellIcon) {
     EXPECT_EQ(CountPixelsNotOf(bitmap, other), 0);
 }
 
+// Within a TIconLookups scope the shell is asked once per file and icon size,
+// and every drawing gives the pixels that a drawing without the scope gives.
+TEST(S02, IconLookupsAskOncePerFileAndSizeAndDrawTheSamePixels) {
+    wchar_t system[MAX_PATH] = {};
+    ::GetSystemDirectoryW(system, MAX_PATH);
+    const std::wstring notepad = std::wstring(system) + L"\\notepad.exe";
+    const std::wstring missing = L"C:\\no such folder\\nothing.exe";
+    struct Draw {
+        std::wstring cmd;
+        int kind;
+        TColor bg;
+    } const draws[] = {
+        {notepad, kIconSmall, 0x030201}, {notepad + L" -a", kIconSmall, 0x102030}, {notepad, kIconLarge, 0x030201},
+        {std::wstring(system), kIconSmall, 0x030201}, {notepad, kIconSmall, 0x030201}, {missing, kIconSmall, 0x030201},
+        {missing + L" -x", kIconSmall, 0x102030}, {L"", kIconSmall, 0x102030},
+    };
+    // The pixels of each drawing made alone.
+    std::vector<std::vector<TColor>> alone;
+    for (const Draw& d : draws) {
+        TBitmap b;
+        DrawFileIcon(&b, d.cmd, d.kind, d.bg);
+        std::vector<TColor> px;
+        for (int y = 0; y < b.Height(); ++y)
+            for (int x = 0; x < b.Width(); ++x) px.push_back(b.Canvas()->Pixel(x, y));
+        alone.push_back(px);
+    }
+    TIconLookups lookups;
+    {
+        TIconLookups inner;  // nested: the innermost one serves, and ends first
+        TBitmap b;
+        DrawFileIcon(&b, notepad, kIconSmall, 0x030201);
+        EXPECT_EQ(inner.Queries(), 1);
+    }
+    for (size_t i = 0; i < std::size(draws); ++i) {
+        TBitmap b;
+        DrawFileIcon(&b, draws[i].cmd, draws[i].kind, draws[i].bg);
+        EXPECT_EQ(b.TransparentColor(), draws[i].bg);
+        std::vector<TColor> px;
+        for (int y = 0; y < b.Height(); ++y)
+            for (int x = 0; x < b.Width(); ++x) px.push_back(b.Canvas()->Pixel(x, y));
+        EXPECT_EQ(px, alone[i]) << "drawing " << i;
+    }
+    // notepad small and large, the folder, the missing file; the empty line asks nothing.
+    EXPECT_EQ(lookups.Queries(), 4);
+}
+
 TEST(S02, GetTextWidthMeasuresInTheNamedFont) {
     SIZE a{}, b{}, big{}, none{-1, -1};
     const int wa = GetTextWidth(L"Dovrak", L"Tahoma", 8, a);
