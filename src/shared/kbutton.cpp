@@ -390,7 +390,14 @@ void TKButton::QDrawCaption(int offset, TColor color) {
     }
 
     if (g > 0) {
-        FGlyph->SetTransparent(true);
+        if (!FGlyph->Transparent()) {
+            // This paint draws the glyph transparent already: the change must
+            // not ask for a second paint of the same face.
+            TNotifyEvent change = FGlyph->OnChange;
+            FGlyph->OnChange = nullptr;
+            FGlyph->SetTransparent(true);
+            FGlyph->OnChange = change;
+        }
         DrawTransparent(Face, FGlyph, glyphX + offset, glyphY + offset);
     }
     if (n > 0) font.Draw(textX + offset, textY + offset, caption.c_str(), n, color);

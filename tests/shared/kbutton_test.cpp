@@ -545,6 +545,30 @@ TEST_F(KButtonTest, PaintDrawsTheFaceOnTheScreen) {
             EXPECT_EQ(testdesk::ScreenPixel(sx + x, sy + y), At(b->Face, x, y)) << x << "," << y;
 }
 
+// The first paint of a button with a glyph makes the glyph transparent; that
+// paint already draws it so, and leaves nothing to paint again. A change of
+// the glyph made by its user still repaints.
+TEST_F(KButtonTest, AGlyphMadeTransparentByThePaintAsksForNoSecondPaint) {
+    auto glyph = MakeGlyph();
+    ASSERT_FALSE(glyph->Transparent());
+    auto* b = NewButton(30, 40, 100, 22);
+    b->SetCaption(L"Glyph");
+    testdesk::PumpMessages();
+    b->SetGlyph(glyph.get());
+    UpdateWindow(b->Handle());
+    EXPECT_TRUE(b->Glyph()->Transparent());
+    EXPECT_FALSE(GetUpdateRect(b->Handle(), nullptr, FALSE)) << "the paint asked for another one";
+    const int sx = kFormLeft + 30, sy = kFormTop + 40;
+    EXPECT_TRUE(testdesk::WaitUntil([&] {
+        for (int y : {0, 5, 11, 21})
+            for (int x : {0, 10, 30, 50, 99})
+                if (testdesk::ScreenPixel(sx + x, sy + y) != At(b->Face, x, y)) return false;
+        return true;
+    })) << "the face with its glyph is on the screen";
+    b->Glyph()->SetTransparent(false);
+    EXPECT_TRUE(GetUpdateRect(b->Handle(), nullptr, FALSE));
+}
+
 TEST_F(KButtonTest, QPaintShowsTheUpFaceUnlessDisabled) {
     auto* b = NewButton();
     b->SetQButtonStyle(qsFrame);
