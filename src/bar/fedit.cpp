@@ -79,10 +79,10 @@ TFormEdit::TFormEdit(TComponent* AOwner) : TForm(AOwner) {
     SetClientHeight(319);
     OnCreate = Bind(this, &TFormEdit::FormCreate);
 
-    // Windows are made in this order, which is the Tab order and the order
-    // from top to bottom: each check box that sits on the top edge of its
-    // panel comes before the panel, so that it is drawn over the edge (as a
-    // group box's caption is) and is reached before the controls it enables.
+    // Windows are made in this order, from top to bottom: each check box
+    // that sits on the top edge of its panel comes before the panel, so that
+    // it is drawn over the edge (as a group box's caption is). The Tab order
+    // is set apart below.
     PanelIcon = PlacePanel(this, this, L"PanelIcon", 9, 6, 38, 38);
     ImageIcon = PlaceControl<TImage>(PanelIcon, this, L"ImageIcon", 3, 3, 32, 32);
     ImageIcon->SetTransparent(true);
@@ -121,12 +121,16 @@ TFormEdit::TFormEdit(TComponent* AOwner) : TForm(AOwner) {
     EditText = PlaceControl<TEdit>(PanelText, this, L"EditText", 12, 30, 189, 21);
 
     ButtonOK = PlaceButton(this, this, L"ButtonOK", 279, 289, 75, 22, L"OK", mrOk);
-    ButtonOK->SetDefault(true);
     ButtonOK->SetAnchors(akRight | akBottom);
     ButtonOK->OnClick = Bind(this, &TFormEdit::ButtonOKClick);
     ButtonCancel = PlaceButton(this, this, L"ButtonCancel", 360, 289, 75, 22, L"キャンセル", mrCancel);
-    ButtonCancel->SetCancel(true);
     ButtonCancel->SetAnchors(akRight | akBottom);
+
+    // Tab reaches each panel's controls before the check box that enables them.
+    int order = 0;
+    for (TWinControl* control : std::initializer_list<TWinControl*>{
+             PanelIcon, EditFile, PanelControl, CheckBoxControl, PanelText, CheckBoxText, ButtonOK, ButtonCancel})
+        control->SetTabOrder(order++);
 }
 
 TFormEdit::~TFormEdit() {

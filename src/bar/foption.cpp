@@ -31,10 +31,12 @@ TFormOption::TFormOption(TComponent* AOwner) : TForm(AOwner) {
     SetClientHeight(331);
     OnCreate = Bind(this, &TFormOption::FormCreate);
 
+    // The version's window is made first, so that it lies over the name's
+    // right end where a wide name reaches under it.
+    LabelVersion = PlaceLabel(this, this, L"LabelVersion", 74, 20, L"");
     LabelPrgName = PlaceLabel(this, this, L"LabelPrgName", 12, 12, L"Dovrak");
     LabelPrgName->Font()->SetName(L"Arial");
     LabelPrgName->Font()->SetHeight(-19);
-    LabelVersion = PlaceLabel(this, this, L"LabelVersion", 74, 20, L"");
 
     GroupBoxButton = PlaceControl<TGroupBox>(this, this, L"GroupBoxButton", 9, 94, 154, 57);
     GroupBoxButton->SetCaption(L"ボタンの表示");
@@ -53,11 +55,9 @@ TFormOption::TFormOption(TComponent* AOwner) : TForm(AOwner) {
     CheckBoxAutoHide->SetCaption(L"自動的に隠す");
 
     ButtonOK = PlaceButton(this, this, L"ButtonOK", 59, 302, 75, 22, L"OK", mrOk);
-    ButtonOK->SetDefault(true);
     ButtonOK->SetAnchors(akRight | akBottom);
     ButtonOK->OnClick = Bind(this, &TFormOption::ButtonOKClick);
     ButtonCancel = PlaceButton(this, this, L"ButtonCancel", 139, 302, 75, 22, L"キャンセル", mrCancel);
-    ButtonCancel->SetCancel(true);
     ButtonCancel->SetAnchors(akRight | akBottom);
 }
 
@@ -67,10 +67,6 @@ TFormOption::~TFormOption() {
 
 void TFormOption::FormCreate(TObject*) {
     LabelVersion->SetCaption(UnicodeString(L"Version ") + BarVersion);
-    // A substitute for Arial may draw the name wider than Arial does: the
-    // version then moves right instead of hiding under it.
-    const int afterName = LabelPrgName->Left() + LabelPrgName->Width() + 4;
-    if (LabelVersion->Left() < afterName) LabelVersion->SetLeft(afterName);
     for (const wchar_t* size : {L"16", L"24", L"32", L"40"}) ComboBoxButtonSize->Items()->Add(size);
 
     const TColor formColor = BarState ? BarState->FormColor : clBtnFace;

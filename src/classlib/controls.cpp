@@ -361,7 +361,7 @@ void TControl::TakeSiblingPlace() {
     // A new child window comes last among its siblings. One made after
     // controls that follow it in the parent's list (a hidden control shown
     // for the first time) moves up behind the one before it, so that the
-    // windows' order, and with it the Tab order, stays the controls' order.
+    // windows' order stays the controls' order.
     const auto& list = FParent->FControls;
     const auto self = std::find(list.begin(), list.end(), this);
     if (self == list.end()) return;
@@ -922,10 +922,13 @@ void TWinControl::InsertControl(TControl* control) {
         FAnchorBaseValid = true;
     }
     FControls.push_back(control);
+    if (auto* windowed = dynamic_cast<TWinControl*>(control)) FTabList.push_back(windowed);
 }
 
 void TWinControl::RemoveControl(TControl* control) {
     FControls.erase(std::remove(FControls.begin(), FControls.end(), control), FControls.end());
+    // By address: a control being deleted is no longer a TWinControl to dynamic_cast.
+    std::erase_if(FTabList, [control](TWinControl* c) { return static_cast<TControl*>(c) == control; });
 }
 
 void TWinControl::ClientSizeChanged() {
@@ -970,6 +973,29 @@ void TWinControl::SetTabStop(bool tabStop) {
         LONG style = ::GetWindowLongW(FHandle, GWL_STYLE);
         style = tabStop ? (style | WS_TABSTOP) : (style & ~WS_TABSTOP);
         ::SetWindowLongW(FHandle, GWL_STYLE, style);
+    }
+}
+
+int TWinControl::TabOrder() const {
+    if (!FParent) return -1;
+    const auto& list = FParent->FTabList;
+    const auto it = std::find(list.begin(), list.end(), this);
+    return it != list.end() ? static_cast<int>(it - list.begin()) : -1;
+}
+
+void TWinControl::SetTabOrder(int order) {
+    const int from = TabOrder();
+    if (from < 0) return;
+    auto& list = FParent->FTabList;
+    order = std::clamp(order, 0, static_cast<int>(list.size()) - 1);
+    list.erase(list.begin() + from);
+    list.insert(list.begin() + order, this);
+}
+
+void TWinControl::GetTabOrderList(std::vector<TWinControl*>& list) const {
+    for (TWinControl* child : FTabList) {
+        list.push_back(child);
+        child->GetTabOrderList(list);
     }
 }
 

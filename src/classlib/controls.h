@@ -248,6 +248,16 @@ public:
     // WS_TABSTOP: the control takes part in Tab navigation.
     bool TabStop() const { return FTabStop; }
     void SetTabStop(bool tabStop);
+    // The control's place in its parent's Tab order, -1 without a parent.
+    // The Tab order is kept apart from the order of the windows, which
+    // decides what is drawn over what: a control placed on a parent comes
+    // last in both; setting a place moves the control there, and those from
+    // that place on one place back.
+    int TabOrder() const;
+    void SetTabOrder(int order);
+    // The windowed controls inside this one in Tab order, each followed by
+    // the ones inside it.
+    void GetTabOrderList(std::vector<TWinControl*>& list) const;
 
     // Reflects child notifications, creates pending child windows, keeps
     // anchored children in place, previews keys for the form.
@@ -266,6 +276,7 @@ protected:
     // Moves and sizes children anchored right or bottom after a client size change.
     void ClientSizeChanged();
     std::vector<TControl*> FControls;
+    std::vector<TWinControl*> FTabList;  // the windowed children in Tab order
     bool FTabStop = false;
     bool FCreateHandlesPosted = false;
     bool FAnchorBaseValid = false;

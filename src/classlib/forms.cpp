@@ -71,6 +71,37 @@ bool HasTabStop(TWinControl* control) {
     return false;
 }
 
+// True when the control's window and those of its parents up to the form
+// are visible and enabled (the form itself may still be hidden).
+bool CanTabTo(TWinControl* control, HWND form) {
+    if (!control->HandleAllocated()) return false;
+    for (HWND h = control->Handle(); h && h != form; h = ::GetParent(h))
+        if ((::GetWindowLongW(h, GWL_STYLE) & (WS_VISIBLE | WS_DISABLED)) != WS_VISIBLE) return false;
+    return true;
+}
+
+// The form's control that holds the focus window (a combo box for its edit
+// field), or null.
+TWinControl* FocusedControlOf(TForm* form) {
+    HWND focus = ::GetFocus();
+    if (!form->HandleAllocated() || !::IsChild(form->Handle(), focus)) return nullptr;
+    for (HWND h = focus; h && h != form->Handle(); h = ::GetParent(h))
+        if (auto* control = dynamic_cast<TWinControl*>(FindControl(h))) return control;
+    return nullptr;
+}
+
+// Tab or Shift+Tab for the form, unless the focused window takes the key
+// itself; true when the focus was moved.
+bool TabKey(TForm* form, MSG& msg) {
+    if (msg.message != WM_KEYDOWN || msg.wParam != VK_TAB) return false;
+    HWND focus = ::GetFocus();
+    if (focus && focus != form->Handle()) {
+        const LRESULT code = ::SendMessageW(focus, WM_GETDLGCODE, msg.wParam, reinterpret_cast<LPARAM>(&msg));
+        if (code & (DLGC_WANTTAB | DLGC_WANTMESSAGE)) return false;
+    }
+    return form->SelectNext(::GetKeyState(VK_SHIFT) >= 0);
+}
+
 }  // namespace
 
 // --- TForm -------------------------------------------------------------------
@@ -215,6 +246,30 @@ void TForm::SetVisible(bool visible) {
     ::ShowWindow(FHandle, SW_SHOW);
     KPROBE_MOMENT(kpShown);
     Perform(CM_VISIBLECHANGED, 1);
+}
+
+TWinControl* TForm::FindNextControl(TWinControl* current, bool forward) {
+    if (!FHandle) return nullptr;
+    std::vector<TWinControl*> list;
+    GetTabOrderList(list);
+    const int n = static_cast<int>(list.size());
+    const auto at = std::find(list.begin(), list.end(), current);
+    const int start = at != list.end() ? static_cast<int>(at - list.begin()) : forward ? -1 : n;
+    for (int step = 1; step <= n; ++step) {
+        const int k = ((start + (forward ? step : -step)) % n + n) % n;
+        if (list[static_cast<size_t>(k)]->TabStop() && CanTabTo(list[static_cast<size_t>(k)], FHandle))
+            return list[static_cast<size_t>(k)];
+    }
+    return nullptr;
+}
+
+bool TForm::SelectNext(bool forward) {
+    TWinControl* next = FindNextControl(FocusedControlOf(this), forward);
+    if (!next) return false;
+    HWND target = next->Handle();
+    if (::SendMessageW(target, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) ::SendMessageW(target, EM_SETSEL, 0, -1);
+    ::SetFocus(target);
+    return true;
 }
 
 TCanvas* TForm::Canvas() {
@@ -384,8 +439,10 @@ void TForm::Dispatch(TMessage& Message) {
                 if (!FHandle || HIWORD(Message.WParam)) break;  // gone, or minimized
                 HWND focus = FFocusedControl;
                 if (!focus || !::IsWindow(focus) || !::IsChild(FHandle, focus) || !::IsWindowVisible(focus) ||
-                    !::IsWindowEnabled(focus))
-                    focus = HasTabStop(this) ? ::GetNextDlgTabItem(FHandle, nullptr, FALSE) : nullptr;
+                    !::IsWindowEnabled(focus)) {
+                    TWinControl* first = FindNextControl(nullptr, true);
+                    focus = first ? first->Handle() : nullptr;
+                }
                 if (focus) {
                     ::SetFocus(focus);
                     Message.Result = 0;
@@ -487,9 +544,10 @@ bool TApplication::DispatchOne(MSG& msg) {
         return false;
     }
     if (msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST) {
-        // Tab, arrows and Esc between the controls of the active form.
+        // Tab in the form's Tab order; arrows, Enter and Esc as in a dialog.
         auto* form = dynamic_cast<TForm*>(FindControl(::GetActiveWindow()));
-        if (form && form->HandleAllocated() && HasTabStop(form) && ::IsDialogMessageW(form->Handle(), &msg))
+        if (form && form->HandleAllocated() && HasTabStop(form) &&
+            (TabKey(form, msg) || ::IsDialogMessageW(form->Handle(), &msg)))
             return true;
     }
     ::TranslateMessage(&msg);

@@ -31,6 +31,15 @@ public:
     void SetPosition(TPosition position);  // applied when the form is shown
     bool KeyPreview = false;
 
+    // The tab stop that Tab (forward) or Shift+Tab reaches from current in
+    // the Tab order of the form's controls, round the end: a windowed
+    // control that is shown and enabled, inside parents that are. Tab moves
+    // by this order, not by the order of the windows. Null when there is none.
+    TWinControl* FindNextControl(TWinControl* current, bool forward);
+    // Moves the focus from the focused control to the next (or previous) tab
+    // stop as Tab does, selecting an edit's text; false when there is none.
+    bool SelectNext(bool forward);
+
     TCanvas* Canvas();
 
     // Shows the form modally: the application's other top-level windows are

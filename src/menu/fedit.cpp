@@ -35,10 +35,8 @@ TFormEdit::TFormEdit(TComponent* AOwner) : TForm(AOwner) {
     Label2 = PlaceLabel(this, this, L"Label2", 57, 50, L"タイトル:");
     EditTitle = PlaceControl<TEdit>(this, this, L"EditTitle", 57, 65, 200, 21);
     ButtonOK = PlaceButton(this, this, L"ButtonOK", 340, 65, 75, 22, L"OK", mrOK);
-    ButtonOK->SetDefault(true);
     ButtonOK->SetAnchors(akRight | akBottom);
     ButtonCancel = PlaceButton(this, this, L"ButtonCancel", 421, 65, 75, 22, L"キャンセル", mrCancel);
-    ButtonCancel->SetCancel(true);
     ButtonCancel->SetAnchors(akRight | akBottom);
     SBQSetup = PlaceControl<TSpeedButton>(this, this, L"SBQSetup", 473, 21, 23, 22);
     SBQSetup->SetHint(L"Kestovar Soft");

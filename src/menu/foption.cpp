@@ -50,10 +50,12 @@ TFormOption::TFormOption(TComponent* AOwner) : TForm(AOwner) {
     OnCreate = Bind(this, &TFormOption::FormCreate);
     OnClose = Bind(this, &TFormOption::FormClose);
 
+    // The version's window is made first, so that it lies over the name's
+    // right end where a wide name reaches under it.
+    LabelVersion = PlaceLabel(this, this, L"LabelVersion", 80, 20, L"");
     LabelAbort = PlaceLabel(this, this, L"LabelAbort", 12, 12, L"Pelnor");
     LabelAbort->Font()->SetName(L"Arial");
     LabelAbort->Font()->SetHeight(-19);
-    LabelVersion = PlaceLabel(this, this, L"LabelVersion", 80, 20, L"");
     SB_Help = PlaceControl<TSpeedButton>(this, this, L"SB_Help", 203, 12, 23, 22);
     DrawHelpGlyph(SB_Help->Glyph());
     SB_Help->OnClick = Bind(this, &TFormOption::SB_HelpClick);
@@ -80,11 +82,9 @@ TFormOption::TFormOption(TComponent* AOwner) : TForm(AOwner) {
     Label5 = PlaceLabel(GroupBoxColor, this, L"Label5", 9, 50, L"テキスト:");
 
     ButtonOk = PlaceButton(this, this, L"ButtonOk", 70, 349, 75, 22, L"OK", mrOK);
-    ButtonOk->SetDefault(true);
     ButtonOk->SetAnchors(akRight | akBottom);
     ButtonOk->OnClick = Bind(this, &TFormOption::ButtonOkClick);
     ButtonCancel = PlaceButton(this, this, L"ButtonCancel", 151, 349, 75, 22, L"キャンセル", mrCancel);
-    ButtonCancel->SetCancel(true);
     ButtonCancel->SetAnchors(akRight | akBottom);
 
     ColorDialog = new TColorDialog(this);
@@ -103,10 +103,6 @@ void TFormOption::CreateParams(TCreateParams& Params) {
 
 void TFormOption::FormCreate(TObject*) {
     LabelVersion->SetCaption(UnicodeString(L"Version ") + kPelnorVersion);
-    // A substitute for Arial may draw the name wider than Arial does: the
-    // version then moves right instead of hiding under it.
-    const int afterName = LabelAbort->Left() + LabelAbort->Width() + 4;
-    if (LabelVersion->Left() < afterName) LabelVersion->SetLeft(afterName);
 
     TStringList* fonts = Screen->Fonts();
     for (int k = 0; k < fonts->Count(); ++k) ComboBoxFontName->Items()->Add(fonts->Strings(k));

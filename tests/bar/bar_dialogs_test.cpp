@@ -45,6 +45,15 @@ std::wstring DialogText(HWND box) {
 
 DWORD Pid() { return GetCurrentProcessId(); }
 
+// The name of the dialog's control that has the keyboard focus (the edit
+// field inside a combo box counts as the combo box), or empty.
+std::wstring FocusedName(TForm* form) {
+    if (!form || !form->HandleAllocated()) return L"";
+    for (HWND h = GetFocus(); h && h != form->Handle(); h = GetParent(h))
+        if (TControl* c = FindControl(h)) return c->Name;
+    return L"";
+}
+
 // Ends whatever loop still runs when steps have given up.
 void RescueLoops() {
     EndMenu();
@@ -626,19 +635,104 @@ TEST_F(BarDialogs, EditDialogLayoutTabOrderAndCheckBoxesOverThePanels) {
         EXPECT_EQ(WindowFromPoint(onEdge), box->Handle()) << testdesk::Narrow(box->Name);
     }
 
-    // Tab goes from the file field to each check box and then to what it enables.
-    std::vector<HWND> order;
-    HWND h = d->EditFile->Handle();
-    for (int k = 0; k < 12 && h; ++k) {
-        order.push_back(h);
-        h = GetNextDlgTabItem(d->Handle(), h, FALSE);
-        if (h == order.front()) break;
+    // Tab reaches each panel's controls before the check box over its edge.
+    std::vector<TWinControl*> order;
+    TWinControl* c = d->FindNextControl(nullptr, true);
+    for (int k = 0; k < 12 && c; ++k) {
+        order.push_back(c);
+        c = d->FindNextControl(c, true);
+        if (c == order.front()) break;
     }
-    const std::vector<HWND> expected = {
-        d->EditFile->Handle(),     d->CheckBoxControl->Handle(), d->EditClass->Handle(), d->EditTitle->Handle(),
-        d->CheckBoxTop->Handle(),  d->CheckBoxAuto->Handle(),    d->CheckBoxText->Handle(), d->EditText->Handle(),
-        d->ButtonOK->Handle(),     d->ButtonCancel->Handle(),
+    const std::vector<TWinControl*> expected = {
+        d->EditFile,        d->EditClass, d->EditTitle,    d->CheckBoxTop, d->CheckBoxAuto,
+        d->CheckBoxControl, d->EditText,  d->CheckBoxText, d->ButtonOK,    d->ButtonCancel,
     };
     EXPECT_EQ(order, expected);
+    for (TButton* b : {d->ButtonOK, d->ButtonCancel}) {
+        EXPECT_FALSE(b->Default());
+        EXPECT_FALSE(b->Cancel());
+    }
     CloseEdit();
+}
+
+TEST_F(BarDialogs, KeysMoveThroughTheDialogsInTabOrderAndEnterClosesNothing) {
+    StartBar({{L"C:\\tools\\qtool.exe", L"KStored", L"Stored title", L"10001", L"Caption"}});
+    const std::wstring line = Text(ButtonStore->GetLine(0));
+    const int size = BarState->ButtonSize;
+    struct Case {
+        const char* name;
+        std::function<void()> command;
+        std::function<TForm*()> dialog;
+        std::vector<std::wstring> order;
+        std::function<TWinControl*()> field;  // where a change is typed and Enter pressed
+        size_t fieldAt;                       // its place in the order
+        WORD change;                          // the key that changes the field
+    } cases[] = {
+        {"edit dialog", [] { EditButton(0); }, [] { return static_cast<TForm*>(FormEdit); },
+         {L"EditFile", L"EditClass", L"EditTitle", L"CheckBoxTop", L"CheckBoxAuto", L"CheckBoxControl", L"EditText",
+          L"CheckBoxText", L"ButtonOK", L"ButtonCancel"},
+         [] { return static_cast<TWinControl*>(FormEdit->EditText); }, 6, 'Z'},
+        {"option dialog", [] { ShowOptions(); }, [] { return static_cast<TForm*>(FormOption); },
+         {L"ComboBoxButtonSize", L"CheckBoxAutoHide", L"ButtonOK", L"ButtonCancel"},
+         [] { return static_cast<TWinControl*>(FormOption->ComboBoxButtonSize); }, 0, VK_END},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto focused = [&c] { return FocusedName(c.dialog()); };
+        std::vector<std::wstring> seen;
+        bool openAfterEnter = false;
+        std::wstring before, changed;
+        StepRunner steps;
+        AddTabWalk(steps, [&c] { return Shown(c.dialog()); }, focused, static_cast<int>(c.order.size()), seen);
+        // Enter in a field: the dialog stays open (the Tab after it arrives).
+        const std::wstring afterField = c.order.at(c.fieldAt + 1);
+        steps.Step("change the field and press Enter", [] { return true; },
+                   [&] {
+                       before = TextOf(c.field());
+                       c.field()->SetFocus();
+                       testdesk::PressKey(c.change);
+                       testdesk::PressKey(VK_RETURN);
+                       testdesk::PressKey(VK_TAB);
+                   })
+            .Step("Tab after Enter", [&] { return focused() == afterField; },
+                  [&] {
+                      openAfterEnter = Shown(c.dialog()) && c.dialog()->ModalResult() == mrNone;
+                      changed = TextOf(c.field());
+                      testdesk::PressKey(VK_ESCAPE);
+                  });
+        RunModal(steps, c.command);
+        std::vector<std::wstring> expected = c.order;
+        expected.push_back(c.order.front());
+        expected.insert(expected.end(), c.order.rbegin(), c.order.rend());
+        EXPECT_EQ(seen, expected);
+        EXPECT_TRUE(openAfterEnter);
+        EXPECT_NE(changed, before) << "the change reached the field";
+        // Esc closed the dialog as Cancel does: nothing written.
+        EXPECT_EQ(c.dialog(), nullptr);
+        EXPECT_EQ(Text(ButtonStore->GetLine(0)), line);
+        EXPECT_EQ(BarState->ButtonSize, size);
+    }
+}
+
+TEST_F(BarDialogs, TheVersionStandsAtItsPlaceOverTheName) {
+    StartBar({{L""}});
+    FormOption = new TFormOption(Application);
+    FormOption->HandleNeeded();
+    FormOption->DoCreate();
+    TLabel* version = FormOption->LabelVersion;
+    EXPECT_EQ(version->Left(), 74);
+    EXPECT_EQ(version->Top(), 20);
+    EXPECT_EQ(TextOf(version), L"Version 0.06");
+    // Where a wide face for the name reaches under it, the version is drawn
+    // over the name: each of its corners shows the version.
+    const RECT r = version->BoundsRect();
+    for (const POINT p : {POINT{r.left, r.top}, POINT{r.right - 1, r.top}, POINT{r.left, r.bottom - 1},
+                          POINT{r.right - 1, r.bottom - 1}})
+        EXPECT_EQ(ChildWindowFromPointEx(FormOption->Handle(), p, CWP_ALL), version->Handle()) << p.x << ", " << p.y;
+    for (TButton* b : {FormOption->ButtonOK, FormOption->ButtonCancel}) {
+        EXPECT_FALSE(b->Default());
+        EXPECT_FALSE(b->Cancel());
+    }
+    delete FormOption;
+    FormOption = nullptr;
 }

@@ -221,6 +221,30 @@ void CALLBACK StepRunner::Tick(HWND, UINT, UINT_PTR, DWORD) {
     }
 }
 
+void AddTabWalk(StepRunner& steps, std::function<bool()> ready, std::function<std::wstring()> focused, int presses,
+                std::vector<std::wstring>& seen) {
+    // The first presses go forward, the others back.
+    auto press = [presses, &seen] {
+        if (static_cast<int>(seen.size()) > presses)
+            testdesk::PressChord(VK_SHIFT, VK_TAB);
+        else
+            testdesk::PressKey(VK_TAB);
+    };
+    steps.Step("tab walk: the first focus", [ready, focused] { return ready() && !focused().empty(); },
+               [focused, press, &seen] {
+                   seen.push_back(focused());
+                   press();
+               });
+    for (int k = 1; k <= 2 * presses; ++k) {
+        steps.Step(k <= presses ? "tab walk: Tab" : "tab walk: Shift+Tab",
+                   [focused, &seen] { return focused() != seen.back(); },
+                   [focused, press, k, presses, &seen] {
+                       seen.push_back(focused());
+                       if (k < 2 * presses) press();
+                   });
+    }
+}
+
 Pixels GrabScreen(const RECT& area) {
     Pixels px;
     px.width = area.right - area.left;

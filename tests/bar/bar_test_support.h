@@ -77,6 +77,13 @@ private:
     bool timedOut = false;
 };
 
+// Steps that walk the focus of a shown dialog with real key presses: once
+// ready() holds, presses times Tab and then as many times Shift+Tab, each
+// press after the focus has moved. focused() names the control that has
+// the focus; seen gets the name of the first one and of each one reached.
+void AddTabWalk(StepRunner& steps, std::function<bool()> ready, std::function<std::wstring()> focused, int presses,
+                std::vector<std::wstring>& seen);
+
 // --- the clipboard, as another program would fill it ---
 // Empties the clipboard.
 bool ClearClipboard();

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "desktop.h"
+#include "extctrls.h"
 #include "forms.h"
 #include "menus.h"
 
@@ -783,6 +784,66 @@ TEST_F(WindowTest, AStandardControlGetsItsNotificationsReflected) {
     Settle();
     POINT p = ScreenPoint(edit, edit->ClientWidth() - 4, edit->ClientHeight() / 2);
     EXPECT_EQ(testdesk::ScreenPixel(p.x, p.y), RGB(255, 0, 0));
+}
+
+TEST_F(WindowTest, TabFollowsTheTabOrderNotTheOrderOfTheWindows) {
+    TForm* form = MainForm();
+    auto place = [](TWinControl* control, TWinControl* parent, int left, int top) {
+        control->SetParent(parent);
+        control->SetBounds(left, top, control->Width(), control->Height());
+    };
+    // A box made before the panel whose edge it lies over, two edits on the
+    // panel, one after it.
+    auto* box = new TTestEdit(form);
+    place(box, form, 20, 10);
+    auto* panel = new TPanel(form);
+    place(panel, form, 10, 20);
+    panel->SetBounds(10, 20, 300, 100);
+    auto* first = new TTestEdit(form);
+    place(first, panel, 10, 20);
+    auto* second = new TTestEdit(form);
+    place(second, panel, 10, 60);
+    auto* last = new TTestEdit(form);
+    place(last, form, 20, 150);
+    EXPECT_EQ(box->TabOrder(), 0);
+    EXPECT_EQ(last->TabOrder(), 2);
+    box->SetTabOrder(panel->TabOrder());
+    EXPECT_EQ(panel->TabOrder(), 0);
+    EXPECT_EQ(box->TabOrder(), 1);
+    EXPECT_EQ(last->TabOrder(), 2);
+    EXPECT_EQ(first->TabOrder(), 0);  // among the panel's controls
+    std::vector<TWinControl*> list;
+    form->GetTabOrderList(list);
+    EXPECT_EQ(list, (std::vector<TWinControl*>{panel, first, second, box, last}));
+    // The windows keep the order they were made in: the box lies over the panel.
+    Settle();
+    EXPECT_EQ(ChildWindowFromPointEx(form->Handle(), POINT{30, 25}, CWP_ALL), box->Handle());
+
+    // Tab and Shift+Tab, round the end; a disabled control is passed over.
+    second->SetEnabled(false);
+    first->SetFocus();
+    std::vector<TWinControl*> seen;
+    for (const bool forward : {true, true, true, false, false}) {
+        TWinControl* before = dynamic_cast<TWinControl*>(FindControl(GetFocus()));
+        if (forward)
+            testdesk::PressKey(VK_TAB);
+        else
+            testdesk::PressChord(VK_SHIFT, VK_TAB);
+        Pump([&] { return GetFocus() != (before ? before->Handle() : nullptr); });
+        seen.push_back(dynamic_cast<TWinControl*>(FindControl(GetFocus())));
+    }
+    EXPECT_EQ(seen, (std::vector<TWinControl*>{box, last, first, last, box}));
+    EXPECT_EQ(form->FindNextControl(nullptr, false), last);
+
+    // A place beyond the ends is the end.
+    last->SetTabOrder(-5);
+    EXPECT_EQ(last->TabOrder(), 0);
+    last->SetTabOrder(99);
+    EXPECT_EQ(last->TabOrder(), 2);
+    delete box;
+    list.clear();
+    form->GetTabOrderList(list);
+    EXPECT_EQ(list, (std::vector<TWinControl*>{panel, first, second, last}));
 }
 
 // --- modal loops -----------------------------------------------------------------

@@ -43,6 +43,15 @@ void Click(TControl* c) {
 
 std::wstring TextOf(TControl* c) { return c->Text(); }
 
+// The name of the dialog's control that has the keyboard focus (the edit
+// field inside a combo box counts as the combo box), or empty.
+std::wstring FocusedName(TForm* form) {
+    if (!form || !form->HandleAllocated()) return L"";
+    for (HWND h = ::GetFocus(); h && h != form->Handle(); h = ::GetParent(h))
+        if (TControl* c = FindControl(h)) return c->Name;
+    return L"";
+}
+
 std::wstring Lower(std::wstring text) {
     ::CharLowerW(text.data());
     return text;
@@ -169,8 +178,18 @@ TEST_F(MenuDialogs, OptionDialogHoldsItsControlsWhereTheyBelong) {
     EXPECT_EQ(d->LabelAbort->Left(), 12);
     EXPECT_EQ(d->LabelAbort->Top(), 12);
     EXPECT_EQ(TextOf(d->LabelVersion), L"Version 0.02");
-    EXPECT_GE(d->LabelVersion->Left(), 80);
+    EXPECT_EQ(d->LabelVersion->Left(), 80);
     EXPECT_EQ(d->LabelVersion->Top(), 20);
+    // Where a wide face for the name reaches under it, the version is drawn
+    // over the name: each of its corners shows the version.
+    const RECT version = d->LabelVersion->BoundsRect();
+    for (const POINT p : {POINT{version.left, version.top}, POINT{version.right - 1, version.top},
+                          POINT{version.left, version.bottom - 1}, POINT{version.right - 1, version.bottom - 1}})
+        EXPECT_EQ(::ChildWindowFromPointEx(d->Handle(), p, CWP_ALL), d->LabelVersion->Handle()) << p.x << ", " << p.y;
+    for (TButton* b : {d->ButtonOk, d->ButtonCancel}) {
+        EXPECT_FALSE(b->Default());
+        EXPECT_FALSE(b->Cancel());
+    }
     EXPECT_PLACE(d->SB_Help, 203, 12, 23, 22);
     EXPECT_EQ(d->SB_Help->Glyph()->Width(), 16);
     EXPECT_PLACE(d->GroupBoxDispMenu, 8, 100, 218, 141);
@@ -472,14 +491,17 @@ TEST_F(MenuDialogs, EditDialogHoldsItsControlsWhereTheyBelong) {
     EXPECT_EQ(d->ButtonCancel->ModalResult(), mrCancel);
     for (TButton* b : {d->ButtonOK, d->ButtonCancel}) EXPECT_EQ(b->Anchors(), akRight | akBottom);
     // Tab order: the file, the title, OK, Cancel.
-    std::vector<HWND> order;
-    HWND first = ::GetNextDlgTabItem(d->Handle(), nullptr, FALSE);
-    for (HWND w = first; w && (order.empty() || w != first); w = ::GetNextDlgTabItem(d->Handle(), w, FALSE)) {
-        order.push_back(w);
+    std::vector<TWinControl*> order;
+    TWinControl* first = d->FindNextControl(nullptr, true);
+    for (TWinControl* c = first; c && (order.empty() || c != first); c = d->FindNextControl(c, true)) {
+        order.push_back(c);
         if (order.size() > 10) break;
     }
-    EXPECT_EQ(order, (std::vector<HWND>{d->EditFile->Handle(), d->EditTitle->Handle(), d->ButtonOK->Handle(),
-                                        d->ButtonCancel->Handle()}));
+    EXPECT_EQ(order, (std::vector<TWinControl*>{d->EditFile, d->EditTitle, d->ButtonOK, d->ButtonCancel}));
+    for (TButton* b : {d->ButtonOK, d->ButtonCancel}) {
+        EXPECT_FALSE(b->Default());
+        EXPECT_FALSE(b->Cancel());
+    }
 }
 
 TEST_F(MenuDialogs, ThePreviewFollowsTheFileField) {
@@ -659,4 +681,65 @@ TEST_F(MenuDialogs, EachDialogHasASetupModuleOfItsOwn) {
     ASSERT_NE(KSetup, nullptr);
     delete FormEdit;
     EXPECT_EQ(KSetup, nullptr);
+}
+
+// --- both dialogs --------------------------------------------------------------------
+
+TEST_F(MenuDialogs, KeysMoveThroughTheDialogsInTabOrderAndEnterClosesNothing) {
+    ShowMenu({Item(L"One", L""), Item(L"Two", L"C:\\x.exe")});
+    const Lines items = menu->Items->List()->Lines();
+    const int width = MenuSettings->ButtonWidth;
+    struct Case {
+        const char* name;
+        std::function<void()> command;
+        std::function<TForm*()> dialog;
+        std::vector<std::wstring> order;
+        std::function<TWinControl*()> field;  // where a change is typed and Enter pressed
+        size_t fieldAt;                       // its place in the order
+    } cases[] = {
+        {"edit dialog", [this] { EditItem(menu, 1); }, [] { return static_cast<TForm*>(FormEdit); },
+         {L"EditFile", L"EditTitle", L"ButtonOK", L"ButtonCancel"},
+         [] { return static_cast<TWinControl*>(FormEdit->EditTitle); }, 1},
+        {"option dialog", [] { ShowOptionDialog(); }, [] { return static_cast<TForm*>(FormOption); },
+         {L"CheckBoxTransparent", L"ComboBoxFontName", L"ComboBoxFontSize", L"ComboBoxWidth", L"ButtonOk",
+          L"ButtonCancel"},
+         [] { return static_cast<TWinControl*>(FormOption->ComboBoxWidth); }, 3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto focused = [&c] { return FocusedName(c.dialog()); };
+        std::vector<std::wstring> seen;
+        bool openAfterEnter = false;
+        std::wstring before, changed;
+        StepRunner steps;
+        bartest::AddTabWalk(steps, [&c] { return Shown(c.dialog()); }, focused, static_cast<int>(c.order.size()),
+                            seen);
+        // Enter in a field: the dialog stays open (the Tab after it arrives).
+        const std::wstring afterField = c.order.at(c.fieldAt + 1);
+        steps.Step("change the field and press Enter", [] { return true; },
+                   [&] {
+                       before = TextOf(c.field());
+                       c.field()->SetFocus();
+                       testdesk::PressKey('7');
+                       testdesk::PressKey(VK_RETURN);
+                       testdesk::PressKey(VK_TAB);
+                   })
+            .Step("Tab after Enter", [&] { return focused() == afterField; },
+                  [&] {
+                      openAfterEnter = Shown(c.dialog()) && c.dialog()->ModalResult() == mrNone;
+                      changed = TextOf(c.field());
+                      testdesk::PressKey(VK_ESCAPE);
+                  });
+        RunModal(steps, c.command);
+        std::vector<std::wstring> expected = c.order;
+        expected.push_back(c.order.front());
+        expected.insert(expected.end(), c.order.rbegin(), c.order.rend());
+        EXPECT_EQ(seen, expected);
+        EXPECT_TRUE(openAfterEnter);
+        EXPECT_NE(changed, before) << "the change reached the field";
+        // Esc closed the dialog as Cancel does: nothing stored.
+        EXPECT_EQ(c.dialog(), nullptr);
+        EXPECT_EQ(menu->Items->List()->Lines(), items);
+        EXPECT_EQ(MenuSettings->ButtonWidth, width);
+    }
 }

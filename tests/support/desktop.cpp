@@ -236,6 +236,17 @@ void PressKey(WORD vk) {
     SendInput(2, in, sizeof(INPUT));
 }
 
+void PressChord(WORD modifier, WORD vk) {
+    INPUT in[4]{};
+    const WORD keys[4] = {modifier, vk, vk, modifier};
+    for (int k = 0; k < 4; ++k) {
+        in[k].type = INPUT_KEYBOARD;
+        in[k].ki.wVk = keys[k];
+        if (k >= 2) in[k].ki.dwFlags = KEYEVENTF_KEYUP;
+    }
+    SendInput(4, in, sizeof(INPUT));
+}
+
 void TypeText(const std::wstring& text) {
     for (wchar_t c : text) {
         INPUT in[2]{};

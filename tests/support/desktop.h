@@ -58,6 +58,8 @@ void LeftClick(int x, int y);
 void RightClick(int x, int y);
 void DoubleClick(int x, int y);
 void PressKey(WORD vk);
+// Presses vk while the modifier (VK_SHIFT, VK_CONTROL...) is held down.
+void PressChord(WORD modifier, WORD vk);
 void TypeText(const std::wstring& text);
 // Waits until the keyboard focus of the window's thread is the window or one
 // of its children. Keys go to the window that has the focus when they are
