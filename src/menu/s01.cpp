@@ -18,6 +18,18 @@ int MenuItemHeight(const UnicodeString& fontName, int fontSize) {
     return extent.cy + 8;
 }
 
+namespace {
+
+// Pixels of a font of this many points on the screen, without overflow.
+long long FontPixels(int points) {
+    HDC dc = ::GetDC(nullptr);
+    const int perInch = dc ? ::GetDeviceCaps(dc, LOGPIXELSY) : 96;
+    if (dc) ::ReleaseDC(nullptr, dc);
+    return static_cast<long long>(points) * perInch / 72;
+}
+
+}  // namespace
+
 void ReadMenuSettings(TQini* store, TMenuSettings* settings) {
     settings->ColorMode = store->ReadValueDef(L"ColorMode", 3).ToInt();
     settings->ButtonColor = store->ReadValueDef(L"ButtonColor", 14215660).ToInt();
@@ -25,7 +37,18 @@ void ReadMenuSettings(TQini* store, TMenuSettings* settings) {
     settings->FontName = store->ReadValueDef(L"FontName", L"Tahoma").c_str();
     settings->FontSize = store->ReadValueDef(L"FontSize", 9).ToInt();
     settings->ButtonWidth = store->ReadValueDef(L"ButtonWidth", 150).ToInt();
+    // A value that leaves no menu to use (no width, wider than the screen,
+    // no font, a row taller than the screen) would fail the same way on
+    // every later run, as the file keeps it: it gives the default instead,
+    // and the default is what is written back.
+    const int cx = ::GetSystemMetrics(SM_CXSCREEN), cy = ::GetSystemMetrics(SM_CYSCREEN);
+    if (settings->ButtonWidth <= 0 || settings->ButtonWidth > cx) settings->ButtonWidth = 150;
+    if (settings->FontSize <= 0 || FontPixels(settings->FontSize) > cy) settings->FontSize = 9;
     settings->ItemHeight = MenuItemHeight(settings->FontName, settings->FontSize);
+    if (settings->ItemHeight > cy) {
+        settings->FontSize = 9;
+        settings->ItemHeight = MenuItemHeight(settings->FontName, settings->FontSize);
+    }
 }
 
 int LoadMenuSettings(TKVar fileName) {

@@ -24,7 +24,9 @@ int LoadMenuSettings(TKVar fileName);
 // file that could not be read is not written. Returns 0.
 int SaveMenuSettings(TKVar fileName, TQini* items);
 
-// The settings part of the two above, on a store in memory.
+// The settings part of the two above, on a store in memory. A width of 0 or
+// less or wider than the screen, and a font size of 0 or less or whose row
+// would be taller than the screen, read as their defaults (150 and 9).
 void ReadMenuSettings(TQini* store, TMenuSettings* settings);
 void WriteMenuSettings(TQini* store, TQini* items, const TMenuSettings* settings);
 

@@ -99,6 +99,42 @@ TEST(MenuFile, SettingsAreReadWithTheirDefaultsAndWrittenInOrder) {
     EXPECT_EQ(s.ItemHeight, MenuItemHeight(L"Tahoma", 9));
 }
 
+TEST(MenuFile, AWidthOrFontSizeThatLeavesNoUsableMenuGivesTheDefault) {
+    const int cx = ::GetSystemMetrics(SM_CXSCREEN);
+    struct Case {
+        std::wstring line;
+        int width, fontSize;
+    } cases[] = {
+        {L"ButtonWidth=0", 150, 9},
+        {L"ButtonWidth=-1", 150, 9},
+        {L"ButtonWidth=-2147483648", 150, 9},
+        {L"ButtonWidth=2147483647", 150, 9},
+        {L"ButtonWidth=5000", 150, 9},
+        {L"ButtonWidth=" + std::to_wstring(cx + 1), 150, 9},
+        {L"ButtonWidth=" + std::to_wstring(cx), cx, 9},  // as wide as the screen
+        {L"ButtonWidth=1", 1, 9},
+        {L"ButtonWidth=60", 60, 9},
+        {L"FontSize=0", 150, 9},
+        {L"FontSize=-3", 150, 9},
+        {L"FontSize=1000", 150, 9},
+        {L"FontSize=2147483647", 150, 9},
+        {L"FontSize=-2147483648", 150, 9},
+        {L"FontSize=1", 150, 1},
+        {L"FontSize=40", 150, 40},
+    };
+    for (const Case& k : cases) {
+        TMenuSettings s;
+        const Lines out = Cycle({k.line}, &s);
+        const std::string what = testing::PrintToString(k.line);
+        EXPECT_EQ(s.ButtonWidth, k.width) << what;
+        EXPECT_EQ(s.FontSize, k.fontSize) << what;
+        EXPECT_EQ(s.ItemHeight, MenuItemHeight(L"Tahoma", k.fontSize)) << what;
+        // What is used is what the file gets back.
+        EXPECT_EQ(out[6], L"ButtonWidth=" + std::to_wstring(k.width)) << what;
+        EXPECT_EQ(out[5], L"FontSize=" + std::to_wstring(k.fontSize)) << what;
+    }
+}
+
 TEST(MenuFile, BlankItemsLeaveAGapInTheKeysOfTheWrittenFile) {
     TMenuSettings settings;
     TQini items;
