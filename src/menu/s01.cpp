@@ -84,8 +84,33 @@ void WriteMenuSettings(TQini* store, TQini* items, const TMenuSettings* settings
     store->WriteValue(L"ButtonWidth", settings->ButtonWidth);
 }
 
+namespace {
+
+void SoundBeep() { ::Beep(2000, 100); }
+
+// True when writing the items and MenuSettings would give another file
+// than the run started from after a failed read: the defaults and no item.
+bool DiffersFromDefaults(TQini* items) {
+    TQini empty;
+    TMenuSettings defaults;
+    ReadMenuSettings(&empty, &defaults);
+    TQini noItems, start, now;
+    WriteMenuSettings(&start, &noItems, &defaults);
+    WriteMenuSettings(&now, items, MenuSettings);
+    return now.List()->Lines() != start.List()->Lines();
+}
+
+}  // namespace
+
+void (*MenuBeep)() = SoundBeep;
+
 int SaveMenuSettings(TKVar fileName, TQini* items) {
-    if (MenuSettings->FileUnreadable) return 0;
+    if (MenuSettings->FileUnreadable) {
+        // The file is left alone, so what the user changed in this run is
+        // lost: the same beep as for a file that cannot be written says so.
+        if (DiffersFromDefaults(items)) MenuBeep();
+        return 0;
+    }
     TQini store;
     store.SetFolder(L"Kestovar", L"Pelnor");
     if (store.Folder().Length() == 0) return 0;
@@ -93,7 +118,7 @@ int SaveMenuSettings(TKVar fileName, TQini* items) {
     try {
         store.Save(fileName);  // replaces the file whole or leaves it whole
     } catch (const EStreamError&) {
-        ::Beep(2000, 100);
+        MenuBeep();
     }
     return 0;
 }

@@ -135,6 +135,48 @@ TEST(MenuFile, AWidthOrFontSizeThatLeavesNoUsableMenuGivesTheDefault) {
     }
 }
 
+namespace {
+int g_beeps = 0;
+void CountBeep() { ++g_beeps; }
+}  // namespace
+
+TEST(MenuFile, AFileThatCouldNotBeReadBeepsWhenTheChangesOfTheRunAreLost) {
+    // The run started from the defaults and one blank item; the file is not
+    // written, so anything that would have changed it is lost.
+    struct Case {
+        const char* what;
+        Lines items;
+        void (*change)(TMenuSettings&);
+        int beeps;
+    } cases[] = {
+        {"nothing changed", {L""}, nullptr, 0},
+        {"only blank items", {L"", L""}, nullptr, 0},
+        {"the options set to what they were", {L""}, [](TMenuSettings& s) { s.ItemHeight += 1; }, 0},
+        {"an item added", {L"", Item(L"New", L"C:\\a.exe")}, nullptr, 1},
+        {"the blank item edited", {Item(L"Edited", L"")}, nullptr, 1},
+        {"the colour mode changed", {L""}, [](TMenuSettings& s) { s.ColorMode = 2; }, 1},
+        {"the width changed", {L""}, [](TMenuSettings& s) { s.ButtonWidth = 200; }, 1},
+        {"the font changed", {L""}, [](TMenuSettings& s) { s.FontName = L"Arial"; }, 1},
+    };
+    void (*const saved)() = MenuBeep;
+    MenuBeep = CountBeep;
+    for (const Case& k : cases) {
+        TMenuSettings settings;
+        TQini empty;
+        ReadMenuSettings(&empty, &settings);
+        settings.FileUnreadable = true;
+        if (k.change) k.change(settings);
+        TQini items;
+        for (const auto& line : k.items) items.AddLine(line.c_str());
+        MenuSettings = &settings;
+        g_beeps = 0;
+        SaveMenuSettings(L"unreadable-never-written.ini", &items);
+        MenuSettings = nullptr;
+        EXPECT_EQ(g_beeps, k.beeps) << k.what;
+    }
+    MenuBeep = saved;
+}
+
 TEST(MenuFile, BlankItemsLeaveAGapInTheKeysOfTheWrittenFile) {
     TMenuSettings settings;
     TQini items;
