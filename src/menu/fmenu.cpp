@@ -11,6 +11,7 @@
 #include "s02.h"
 
 #include <algorithm>
+#include <limits>
 #include <memory>
 
 namespace {
@@ -112,6 +113,30 @@ void TKMenu::Popup(TKMenu* parent, int x, int y) {
         DoMenuCommand(ParentMenu, Selected);
 }
 
+namespace {
+
+LONG ToLong(long long v) {
+    return static_cast<LONG>(std::clamp<long long>(v, std::numeric_limits<LONG>::min(), std::numeric_limits<LONG>::max()));
+}
+
+// A menu taller than the screen, or put left of or above every monitor,
+// would have its first items out of reach: its top-left corner is kept on
+// the monitor that holds the most of it (the nearest one when none does).
+void KeepCornerOnMonitor(TKMenu* menu, int w, int h) {
+    const long long left = menu->Left(), top = menu->Top();
+    const RECT r{menu->Left(), menu->Top(), ToLong(left + w), ToLong(top + h)};
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (!::GetMonitorInfoW(::MonitorFromRect(&r, MONITOR_DEFAULTTONEAREST), &info)) return;
+    const RECT& m = info.rcMonitor;
+    const long long x = std::clamp<long long>(left, m.left, m.right - 1LL);
+    const long long y = std::clamp<long long>(top, m.top, m.bottom - 1LL);
+    if (x != left) menu->SetLeft(static_cast<int>(x));
+    if (y != top) menu->SetTop(static_cast<int>(y));
+}
+
+}  // namespace
+
 void TKMenu::ArrangeWindow() {
     // Let what waits to repaint the screen be painted before the capture.
     Application->ProcessMessages();
@@ -119,9 +144,12 @@ void TKMenu::ArrangeWindow() {
     const int w = MenuSettings->ButtonWidth;
     const int h = n * MenuSettings->ItemHeight + 2;
     Back->SetSize(w, h);
-    const int cx = ::GetSystemMetrics(SM_CXSCREEN), cy = ::GetSystemMetrics(SM_CYSCREEN);
-    if (Left() + w > cx) SetLeft(cx - w);
-    if (Top() + h > cy) SetTop(cy - h);
+    // The edges are compared in 64 bits: a point near the end of the int
+    // range must be pulled onto the screen, not wrap round past it.
+    const long long cx = ::GetSystemMetrics(SM_CXSCREEN), cy = ::GetSystemMetrics(SM_CYSCREEN);
+    if (static_cast<long long>(Left()) + w > cx) SetLeft(static_cast<int>(cx - w));
+    if (static_cast<long long>(Top()) + h > cy) SetTop(static_cast<int>(cy - h));
+    KeepCornerOnMonitor(this, w, h);
     KDrawCaptureScreen(this, Back);
     RestoreBackground();
     KDrawBlur(Back);

@@ -2,6 +2,7 @@
 
 #include "fmenu.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -13,12 +14,20 @@ void KDrawCaptureScreenAt(int left, int top, TBitmap* bitmap) {
     const RECT screen{::GetSystemMetrics(SM_XVIRTUALSCREEN), ::GetSystemMetrics(SM_YVIRTUALSCREEN),
                       ::GetSystemMetrics(SM_XVIRTUALSCREEN) + ::GetSystemMetrics(SM_CXVIRTUALSCREEN),
                       ::GetSystemMetrics(SM_YVIRTUALSCREEN) + ::GetSystemMetrics(SM_CYVIRTUALSCREEN)};
-    const RECT wanted{left, top, left + w, top + h};
-    RECT part{};
+    // Worked out in 64 bits: a rectangle near the end of the int range must
+    // not wrap round onto the screen.
+    const long long wantedRight = static_cast<long long>(left) + w, wantedBottom = static_cast<long long>(top) + h;
+    const long long partLeft = std::max<long long>(left, screen.left), partTop = std::max<long long>(top, screen.top);
+    const long long partRight = std::min<long long>(wantedRight, screen.right);
+    const long long partBottom = std::min<long long>(wantedBottom, screen.bottom);
+    const bool any = partLeft < partRight && partTop < partBottom;
+    const bool whole = any && partLeft == left && partTop == top && partRight == wantedRight && partBottom == wantedBottom;
     HDC dc = bitmap->Canvas()->Handle();
-    const bool any = ::IntersectRect(&part, &wanted, &screen) != 0;
-    if (!any || !::EqualRect(&part, &wanted)) ::PatBlt(dc, 0, 0, w, h, BLACKNESS);
+    if (!whole) ::PatBlt(dc, 0, 0, w, h, BLACKNESS);
     if (!any) return;
+    // Inside the screen now, so every value fits in an int.
+    const RECT part{static_cast<LONG>(partLeft), static_cast<LONG>(partTop), static_cast<LONG>(partRight),
+                    static_cast<LONG>(partBottom)};
     HDC source = ::GetDC(nullptr);
     ::BitBlt(dc, part.left - left, part.top - top, part.right - part.left, part.bottom - part.top, source, part.left,
              part.top, SRCCOPY);

@@ -18,6 +18,18 @@ int MenuItemHeight(const UnicodeString& fontName, int fontSize) {
     return extent.cy + 8;
 }
 
+namespace {
+
+// Pixels of a font of this many points on the screen, without overflow.
+long long FontPixels(int points) {
+    HDC dc = ::GetDC(nullptr);
+    const int perInch = dc ? ::GetDeviceCaps(dc, LOGPIXELSY) : 96;
+    if (dc) ::ReleaseDC(nullptr, dc);
+    return static_cast<long long>(points) * perInch / 72;
+}
+
+}  // namespace
+
 void ReadMenuSettings(TQini* store, TMenuSettings* settings) {
     settings->ColorMode = store->ReadValueDef(L"ColorMode", 3).ToInt();
     settings->ButtonColor = store->ReadValueDef(L"ButtonColor", 14215660).ToInt();
@@ -25,7 +37,18 @@ void ReadMenuSettings(TQini* store, TMenuSettings* settings) {
     settings->FontName = store->ReadValueDef(L"FontName", L"Tahoma").c_str();
     settings->FontSize = store->ReadValueDef(L"FontSize", 9).ToInt();
     settings->ButtonWidth = store->ReadValueDef(L"ButtonWidth", 150).ToInt();
+    // A value that leaves no menu to use (no width, wider than the screen,
+    // no font, a row taller than the screen) would fail the same way on
+    // every later run, as the file keeps it: it gives the default instead,
+    // and the default is what is written back.
+    const int cx = ::GetSystemMetrics(SM_CXSCREEN), cy = ::GetSystemMetrics(SM_CYSCREEN);
+    if (settings->ButtonWidth <= 0 || settings->ButtonWidth > cx) settings->ButtonWidth = 150;
+    if (settings->FontSize <= 0 || FontPixels(settings->FontSize) > cy) settings->FontSize = 9;
     settings->ItemHeight = MenuItemHeight(settings->FontName, settings->FontSize);
+    if (settings->ItemHeight > cy) {
+        settings->FontSize = 9;
+        settings->ItemHeight = MenuItemHeight(settings->FontName, settings->FontSize);
+    }
 }
 
 int LoadMenuSettings(TKVar fileName) {
@@ -61,8 +84,33 @@ void WriteMenuSettings(TQini* store, TQini* items, const TMenuSettings* settings
     store->WriteValue(L"ButtonWidth", settings->ButtonWidth);
 }
 
+namespace {
+
+void SoundBeep() { ::Beep(2000, 100); }
+
+// True when writing the items and MenuSettings would give another file
+// than the run started from after a failed read: the defaults and no item.
+bool DiffersFromDefaults(TQini* items) {
+    TQini empty;
+    TMenuSettings defaults;
+    ReadMenuSettings(&empty, &defaults);
+    TQini noItems, start, now;
+    WriteMenuSettings(&start, &noItems, &defaults);
+    WriteMenuSettings(&now, items, MenuSettings);
+    return now.List()->Lines() != start.List()->Lines();
+}
+
+}  // namespace
+
+void (*MenuBeep)() = SoundBeep;
+
 int SaveMenuSettings(TKVar fileName, TQini* items) {
-    if (MenuSettings->FileUnreadable) return 0;
+    if (MenuSettings->FileUnreadable) {
+        // The file is left alone, so what the user changed in this run is
+        // lost: the same beep as for a file that cannot be written says so.
+        if (DiffersFromDefaults(items)) MenuBeep();
+        return 0;
+    }
     TQini store;
     store.SetFolder(L"Kestovar", L"Pelnor");
     if (store.Folder().Length() == 0) return 0;
@@ -70,7 +118,7 @@ int SaveMenuSettings(TKVar fileName, TQini* items) {
     try {
         store.Save(fileName);  // replaces the file whole or leaves it whole
     } catch (const EStreamError&) {
-        ::Beep(2000, 100);
+        MenuBeep();
     }
     return 0;
 }

@@ -21,10 +21,16 @@ int LoadMenuSettings(TKVar fileName);
 // Writes the whole file from the item list (one item line per line) and
 // MenuSettings: the version, the non-empty items as B<index>, then the
 // settings. A file that cannot be written stays whole (a beep says so); a
-// file that could not be read is not written. Returns 0.
+// file that could not be read is not written, and a beep says so when the
+// run changed anything that is thus lost. Returns 0.
 int SaveMenuSettings(TKVar fileName, TQini* items);
+// The beep of the two failures above: Beep(2000, 100). Tests put a counter
+// of their own here.
+extern void (*MenuBeep)();
 
-// The settings part of the two above, on a store in memory.
+// The settings part of the two above, on a store in memory. A width of 0 or
+// less or wider than the screen, and a font size of 0 or less or whose row
+// would be taller than the screen, read as their defaults (150 and 9).
 void ReadMenuSettings(TQini* store, TMenuSettings* settings);
 void WriteMenuSettings(TQini* store, TQini* items, const TMenuSettings* settings);
 

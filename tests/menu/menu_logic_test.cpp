@@ -99,6 +99,84 @@ TEST(MenuFile, SettingsAreReadWithTheirDefaultsAndWrittenInOrder) {
     EXPECT_EQ(s.ItemHeight, MenuItemHeight(L"Tahoma", 9));
 }
 
+TEST(MenuFile, AWidthOrFontSizeThatLeavesNoUsableMenuGivesTheDefault) {
+    const int cx = ::GetSystemMetrics(SM_CXSCREEN);
+    struct Case {
+        std::wstring line;
+        int width, fontSize;
+    } cases[] = {
+        {L"ButtonWidth=0", 150, 9},
+        {L"ButtonWidth=-1", 150, 9},
+        {L"ButtonWidth=-2147483648", 150, 9},
+        {L"ButtonWidth=2147483647", 150, 9},
+        {L"ButtonWidth=5000", 150, 9},
+        {L"ButtonWidth=" + std::to_wstring(cx + 1), 150, 9},
+        {L"ButtonWidth=" + std::to_wstring(cx), cx, 9},  // as wide as the screen
+        {L"ButtonWidth=1", 1, 9},
+        {L"ButtonWidth=60", 60, 9},
+        {L"FontSize=0", 150, 9},
+        {L"FontSize=-3", 150, 9},
+        {L"FontSize=1000", 150, 9},
+        {L"FontSize=2147483647", 150, 9},
+        {L"FontSize=-2147483648", 150, 9},
+        {L"FontSize=1", 150, 1},
+        {L"FontSize=40", 150, 40},
+    };
+    for (const Case& k : cases) {
+        TMenuSettings s;
+        const Lines out = Cycle({k.line}, &s);
+        const std::string what = testing::PrintToString(k.line);
+        EXPECT_EQ(s.ButtonWidth, k.width) << what;
+        EXPECT_EQ(s.FontSize, k.fontSize) << what;
+        EXPECT_EQ(s.ItemHeight, MenuItemHeight(L"Tahoma", k.fontSize)) << what;
+        // What is used is what the file gets back.
+        EXPECT_EQ(out[6], L"ButtonWidth=" + std::to_wstring(k.width)) << what;
+        EXPECT_EQ(out[5], L"FontSize=" + std::to_wstring(k.fontSize)) << what;
+    }
+}
+
+namespace {
+int g_beeps = 0;
+void CountBeep() { ++g_beeps; }
+}  // namespace
+
+TEST(MenuFile, AFileThatCouldNotBeReadBeepsWhenTheChangesOfTheRunAreLost) {
+    // The run started from the defaults and one blank item; the file is not
+    // written, so anything that would have changed it is lost.
+    struct Case {
+        const char* what;
+        Lines items;
+        void (*change)(TMenuSettings&);
+        int beeps;
+    } cases[] = {
+        {"nothing changed", {L""}, nullptr, 0},
+        {"only blank items", {L"", L""}, nullptr, 0},
+        {"the options set to what they were", {L""}, [](TMenuSettings& s) { s.ItemHeight += 1; }, 0},
+        {"an item added", {L"", Item(L"New", L"C:\\a.exe")}, nullptr, 1},
+        {"the blank item edited", {Item(L"Edited", L"")}, nullptr, 1},
+        {"the colour mode changed", {L""}, [](TMenuSettings& s) { s.ColorMode = 2; }, 1},
+        {"the width changed", {L""}, [](TMenuSettings& s) { s.ButtonWidth = 200; }, 1},
+        {"the font changed", {L""}, [](TMenuSettings& s) { s.FontName = L"Arial"; }, 1},
+    };
+    void (*const saved)() = MenuBeep;
+    MenuBeep = CountBeep;
+    for (const Case& k : cases) {
+        TMenuSettings settings;
+        TQini empty;
+        ReadMenuSettings(&empty, &settings);
+        settings.FileUnreadable = true;
+        if (k.change) k.change(settings);
+        TQini items;
+        for (const auto& line : k.items) items.AddLine(line.c_str());
+        MenuSettings = &settings;
+        g_beeps = 0;
+        SaveMenuSettings(L"unreadable-never-written.ini", &items);
+        MenuSettings = nullptr;
+        EXPECT_EQ(g_beeps, k.beeps) << k.what;
+    }
+    MenuBeep = saved;
+}
+
 TEST(MenuFile, BlankItemsLeaveAGapInTheKeysOfTheWrittenFile) {
     TMenuSettings settings;
     TQini items;

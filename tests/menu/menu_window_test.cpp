@@ -13,6 +13,7 @@
 #include "qini.h"
 #include "s01.h"
 
+#include <climits>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -111,7 +112,7 @@ TEST_F(MenuWindow, IsABorderlessTopMostWindowOfItsOwnClass) {
     menu->Hide();
 }
 
-TEST_F(MenuWindow, ArrangingSizesThePictureAndKeepsTheRightAndBottomEdgesOnTheScreen) {
+TEST_F(MenuWindow, ArrangingSizesThePictureAndKeepsTheMenuOnTheScreen) {
     const int cx = ::GetSystemMetrics(SM_CXSCREEN), cy = ::GetSystemMetrics(SM_CYSCREEN);
     // No items: one row.
     menu->SetLeft(10);
@@ -131,7 +132,15 @@ TEST_F(MenuWindow, ArrangingSizesThePictureAndKeepsTheRightAndBottomEdgesOnTheSc
         {cx - 10, 50, RECT{cx - 150, 50, cx, 50 + h}},
         {40, cy - 3, RECT{40, cy - h, 190, cy}},
         {cx - 150, cy - h, RECT{cx - 150, cy - h, cx, cy}},
-        {-30, -40, RECT{-30, -40, 120, -40 + h}},
+        // the top-left corner stays on the screen
+        {-30, -40, RECT{0, 0, 150, h}},
+        {-30, 40, RECT{0, 40, 150, 40 + h}},
+        // the ends of the int range: no edge wraps round
+        {INT_MAX, 50, RECT{cx - 150, 50, cx, 50 + h}},
+        {40, INT_MAX, RECT{40, cy - h, 190, cy}},
+        {INT_MAX - 100, INT_MAX - 100, RECT{cx - 150, cy - h, cx, cy}},
+        {INT_MIN, INT_MIN, RECT{0, 0, 150, h}},
+        {INT_MAX, INT_MIN, RECT{cx - 150, 0, cx, h}},
     };
     for (const Case& k : cases) {
         menu->SetLeft(k.x);
@@ -144,6 +153,15 @@ TEST_F(MenuWindow, ArrangingSizesThePictureAndKeepsTheRightAndBottomEdgesOnTheSc
     menu->SetTop(0);
     menu->ArrangeWindow();
     EXPECT_EQ(Show(Bounds()), Show(RECT{0, 0, 400, h}));
+
+    // Taller than the screen: the first rows stay on it, the last ones go.
+    Items(46);  // 50 in all
+    const int tall = 50 * rowHeight + 2;
+    ASSERT_GT(tall, cy);
+    menu->SetLeft(30);
+    menu->SetTop(500);
+    menu->ArrangeWindow();
+    EXPECT_EQ(Show(Bounds()), Show(RECT{30, 0, 430, tall}));
 }
 
 TEST_F(MenuWindow, ARearrangementOnTheScreenDoesNotBlurTheMenusOwnImage) {

@@ -6,6 +6,7 @@
 #include "pelnor_harness.h"
 #include "winhelper.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -71,6 +72,21 @@ protected:
     }
     std::wstring HelperLog() { return HelperFolder() + L"\\" + logName; }
 
+    // Left-clicks row i of the menu and waits for the run to end and for the
+    // helper that the row's item starts to show its window; closes that
+    // window. False when the run did not end or nothing was started.
+    bool ClickStartsHelper(MenuRun& run, HWND menu, int i, int rows) {
+        const POINT p = RowCentre(menu, i, rows);
+        testdesk::LeftClick(p.x, p.y);
+        const bool ended = run.WaitEnd() == 0;
+        const bool started = testdesk::WaitUntil(
+            [&] { return !winhelper::Values(winhelper::ReadLog(HelperLog()), L"window").empty(); }, ended ? 10000 : 1000);
+        if (HWND window = testdesk::FindTopWindow(nullptr, L"PelnorStarted")) ::PostMessageW(window, WM_CLOSE, 0, 0);
+        testdesk::WaitUntil([] { return testdesk::FindTopWindow(nullptr, L"PelnorStarted") == nullptr; });
+        ::DeleteFileW(HelperLog().c_str());
+        return ended && started;
+    }
+
     std::wstring logName = L"pelnorstarted" + std::to_wstring(::GetCurrentProcessId());
 
     int rowHeight = 0;
@@ -97,26 +113,101 @@ TEST_F(PelnorRun, OpensAtThePointWithItsGeometryAndWritesTheFileWhenDeactivated)
                                                  L"FontName=Tahoma", L"FontSize=9", L"ButtonWidth=180"}));
 }
 
-TEST_F(PelnorRun, AMenuNearTheRightOrBottomEdgeIsMovedOntoTheScreen) {
+TEST_F(PelnorRun, AMenuIsMovedOntoTheScreenFromAnyPoint) {
     const int cx = ScreenWidth(), cy = ScreenHeight();
     const int h = 3 * rowHeight + 2;
+    const std::wstring most = L"2147483647", least = L"-2147483648";
     struct Case {
-        int x, y;
+        std::wstring x, y;
         RECT expected;
     } cases[] = {
-        {cx - 10, 200, Rect(cx - 150, 200, 150, h)},
-        {300, cy - 5, Rect(300, cy - h, 150, h)},
-        {cx - 1, cy - 1, Rect(cx - 150, cy - h, 150, h)},
-        {cx - 150, cy - h, Rect(cx - 150, cy - h, 150, h)},  // ends on the edge: not moved
-        {-20, -30, Rect(-20, -30, 150, h)},                  // negative positions stay
+        {std::to_wstring(cx - 10), L"200", Rect(cx - 150, 200, 150, h)},
+        {L"300", std::to_wstring(cy - 5), Rect(300, cy - h, 150, h)},
+        {std::to_wstring(cx - 1), std::to_wstring(cy - 1), Rect(cx - 150, cy - h, 150, h)},
+        // ends on the edge: not moved
+        {std::to_wstring(cx - 150), std::to_wstring(cy - h), Rect(cx - 150, cy - h, 150, h)},
+        // the top-left corner is kept on the screen, so the first item is too
+        {L"-20", L"-30", Rect(0, 0, 150, h)},
+        {L"-20", L"300", Rect(0, 300, 150, h)},
+        // the ends of the int range, where right or bottom edge would wrap round
+        {most, L"100", Rect(cx - 150, 100, 150, h)},
+        {L"100", most, Rect(100, cy - h, 150, h)},
+        {most, most, Rect(cx - 150, cy - h, 150, h)},
+        {L"2147483600", L"2147483600", Rect(cx - 150, cy - h, 150, h)},
+        {least, L"100", Rect(0, 100, 150, h)},
+        {L"100", least, Rect(100, 0, 150, h)},
+        {least, least, Rect(0, 0, 150, h)},
+        {most, least, Rect(cx - 150, 0, 150, h)},
     };
     for (const Case& k : cases) {
+        const std::string what = testdesk::Narrow(k.x + L", " + k.y);
         ASSERT_TRUE(WriteMenu(L"edge.ini", {L"B0=" + Item(L"1", L""), L"B1=" + Item(L"2", L""), L"B2=" + Item(L"3", L"")}));
-        MenuRun run(L"edge -x " + std::to_wstring(k.x) + L" -y " + std::to_wstring(k.y));
+        MenuRun run(L"edge -x " + k.x + L" -y " + k.y);
         HWND menu = WaitMenu(run.process.pid);
-        ASSERT_NE(menu, nullptr);
-        EXPECT_RECT(testdesk::ScreenRect(menu), k.expected) << "at " << k.x << ", " << k.y;
-        EXPECT_EQ(run.CloseByDeactivation(), 0);
+        ASSERT_NE(menu, nullptr) << what;
+        EXPECT_RECT(testdesk::ScreenRect(menu), k.expected) << what;
+        EXPECT_EQ(run.CloseByDeactivation(), 0) << what;
+    }
+}
+
+TEST_F(PelnorRun, AMenuTallerThanTheScreenKeepsItsFirstItemsOnIt) {
+    // 50 rows at the default font pass the screen's height: the bottom rows
+    // go, the first ones stay and can be clicked.
+    const int h = 50 * rowHeight + 2;
+    ASSERT_GT(h, ScreenHeight());
+    Lines lines = {L"B0=" + Item(L"first", HelperTarget())};
+    for (int i = 1; i < 50; ++i) lines.push_back(L"B" + std::to_wstring(i) + L"=" + Item(std::to_wstring(i), L""));
+    for (const std::wstring y : {L"500", L"-300"}) {
+        CleanMenuDir();
+        ASSERT_TRUE(WriteMenu(L"tall.ini", lines));
+        MenuRun run(L"tall -x 100 -y " + y);
+        HWND menu = WaitMenu(run.process.pid);
+        ASSERT_NE(menu, nullptr) << testdesk::Narrow(y);
+        EXPECT_RECT(testdesk::ScreenRect(menu), Rect(100, 0, 150, h)) << testdesk::Narrow(y);
+        EXPECT_TRUE(ClickStartsHelper(run, menu, 0, rowHeight)) << testdesk::Narrow(y);
+    }
+}
+
+TEST_F(PelnorRun, AWidthOrFontSizeThatLeavesNoUsableMenuGivesTheDefault) {
+    const int cx = ScreenWidth();
+    struct Case {
+        std::wstring key, value;
+        int width;         // of the menu window
+        int row;           // height of a row
+        std::wstring kept; // the value written back
+    } cases[] = {
+        {L"ButtonWidth", L"0", 150, rowHeight, L"150"},
+        {L"ButtonWidth", L"-1", 150, rowHeight, L"150"},
+        {L"ButtonWidth", L"2147483647", 150, rowHeight, L"150"},
+        {L"ButtonWidth", L"5000", 150, rowHeight, L"150"},
+        {L"ButtonWidth", std::to_wstring(cx + 1), 150, rowHeight, L"150"},
+        {L"ButtonWidth", std::to_wstring(cx), cx, rowHeight, std::to_wstring(cx)},  // as wide as the screen: kept
+        {L"ButtonWidth", L"60", 60, rowHeight, L"60"},  // narrower than the option dialog allows: kept
+        {L"FontSize", L"0", 150, rowHeight, L"9"},
+        {L"FontSize", L"-3", 150, rowHeight, L"9"},
+        {L"FontSize", L"1000", 150, rowHeight, L"9"},
+        {L"FontSize", L"2147483647", 150, rowHeight, L"9"},
+        {L"FontSize", L"30", 150, RowHeight(L"Tahoma", 30), L"30"},  // larger than the option dialog allows: kept
+    };
+    for (const Case& k : cases) {
+        const std::string what = testdesk::Narrow(k.key + L"=" + k.value);
+        CleanMenuDir();
+        const std::wstring item = Item(L"One", HelperTarget());
+        ASSERT_TRUE(WriteMenu(L"m.ini", {L"B0=" + item, k.key + L"=" + k.value}));
+        MenuRun run(L"m -x 100 -y 200");
+        HWND menu = WaitMenu(run.process.pid);
+        if (!menu) {
+            ADD_FAILURE() << "no menu shown: " << what;
+            continue;
+        }
+        const int left = std::min(100, ScreenWidth() - k.width);
+        EXPECT_RECT(testdesk::ScreenRect(menu), Rect(left, 200, k.width, k.row + 2)) << what;
+        // Usable: a click on the item starts it.
+        EXPECT_TRUE(ClickStartsHelper(run, menu, 0, k.row)) << what;
+        Lines settings = kDefaultSettings;
+        for (auto& line : settings)
+            if (line.rfind(k.key + L"=", 0) == 0) line = k.key + L"=" + k.kept;
+        EXPECT_EQ(testdesk::ReadUtf16Lines(MenuFile(L"m.ini")), Written({L"B0=" + item}, settings)) << what;
     }
 }
 
