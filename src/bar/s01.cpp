@@ -25,10 +25,6 @@ constexpr TColor DefaultFormColor = 0x984E00;
 constexpr TColor DefaultButtonColor = 0xD8E9EC;
 constexpr TColor DefaultTextColor = 0x984E00;
 constexpr int DefaultButtonSize = 16;
-// Sizes that still give a usable bar; others read from the file fall back
-// to the default.
-constexpr int SmallestButtonSize = 16;
-constexpr int LargestButtonSize = 128;
 
 // The bar's height in the form resource, which the vertical clamp uses.
 constexpr int ResourceBarHeight = 22;
@@ -44,15 +40,30 @@ bool Flag(int record, int index) {
 
 bool ValidRecord(int i) { return BarState && ButtonStore && i >= 0 && i < BarButtonCount && i < ButtonStore->Count(); }
 
-// An integer key: its default when missing or empty, else the text's number.
+// A key: its default when missing or empty, else the text's number as
+// TKVar::ToInt reads it (digits up to the first other character, 0 for none).
 int ReadInt(TQini& ini, const wchar_t* key, int def) { return ini.ReadValueDef(key, def).ToInt(); }
 
-// A colour key: its default also when the text is not a number.
-TColor ReadColor(TQini& ini, const wchar_t* key, TColor def) {
-    const UnicodeString text = Trim(ini.ReadValue(key).c_str());
-    if (text.empty()) return def;
-    int value = 0;
-    return TryStrToInt(text, value) ? value : def;
+// The monitors of the desktop; the primary screen when the system lists none.
+std::vector<RECT> MonitorRects() {
+    std::vector<RECT> monitors;
+    ::EnumDisplayMonitors(
+        nullptr, nullptr,
+        [](HMONITOR, HDC, LPRECT r, LPARAM list) -> BOOL {
+            reinterpret_cast<std::vector<RECT>*>(list)->push_back(*r);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&monitors));
+    if (monitors.empty())
+        monitors.push_back(RECT{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)});
+    return monitors;
+}
+
+// Moves the bar so that its top-left corner, and with it the drag edge and
+// the first buttons, lies on a monitor (see BarPlaceOnMonitor).
+void KeepBarOnMonitor() {
+    const POINT p = BarPlaceOnMonitor(FDovrak->Left(), FDovrak->Top(), FDovrak->Width(), FDovrak->Height(), MonitorRects());
+    if (p.x != FDovrak->Left() || p.y != FDovrak->Top()) FDovrak->SetBounds(p.x, p.y, FDovrak->Width(), FDovrak->Height());
 }
 
 HWND BarWindow() { return FDovrak ? FDovrak->Handle() : nullptr; }
@@ -141,17 +152,22 @@ void LoadSettings(TKVar name) {
 
     int top = ReadInt(ini, L"Top", 0);
     int left = ReadInt(ini, L"Left", 400);
-    if (top + ResourceBarHeight > ::GetSystemMetrics(SM_CYSCREEN)) top = 0;
+    // The sums are taken in 64 bits, so that the clamps hold for every value.
+    if (static_cast<long long>(top) + ResourceBarHeight > ::GetSystemMetrics(SM_CYSCREEN)) top = 0;
     const int screenWidth = ::GetSystemMetrics(SM_CXSCREEN);
-    if (left + FDovrak->Width() > screenWidth) left = screenWidth - FDovrak->Width();
-    FDovrak->SetBounds(left, top, FDovrak->Width(), FDovrak->Height());
+    if (static_cast<long long>(left) + FDovrak->Width() > screenWidth) left = screenWidth - FDovrak->Width();
+    // A place on no monitor (a hand-edited file, a monitor that is gone)
+    // would leave the bar where no one can reach it.
+    const POINT place = BarPlaceOnMonitor(left, top, FDovrak->Width(), FDovrak->Height(), MonitorRects());
+    FDovrak->SetBounds(place.x, place.y, FDovrak->Width(), FDovrak->Height());
 
-    BarState->FormColor = ReadColor(ini, L"FormColor", DefaultFormColor);
-    BarState->ButtonColor = ReadColor(ini, L"ButtonColor", DefaultButtonColor);
-    BarState->TextColor = ReadColor(ini, L"TextColor", DefaultTextColor);
-    int size = ReadInt(ini, L"ButtonSize", DefaultButtonSize);
-    if (size < SmallestButtonSize || size > LargestButtonSize) size = DefaultButtonSize;
-    BarState->ButtonSize = size;
+    BarState->FormColor = ReadInt(ini, L"FormColor", DefaultFormColor);
+    BarState->ButtonColor = ReadInt(ini, L"ButtonColor", DefaultButtonColor);
+    BarState->TextColor = ReadInt(ini, L"TextColor", DefaultTextColor);
+    BarState->ButtonSize = ReadInt(ini, L"ButtonSize", DefaultButtonSize);
+    // Every size is used as read, except one whose bar could not be shown.
+    if (!ButtonSizeFitsScreen(BarState->ButtonSize, ::GetSystemMetrics(SM_CYSCREEN)))
+        BarState->ButtonSize = DefaultButtonSize;
     BarState->AutoHide = ReadInt(ini, L"AutoHide", 0);
 }
 
@@ -173,6 +189,44 @@ void SaveSettings(TKVar name) {
     ini.WriteValue(L"ButtonSize", BarState->ButtonSize);
     ini.WriteValue(L"AutoHide", BarState->AutoHide);
     ini.Save(name);
+}
+
+bool ButtonSizeFitsScreen(int buttonSize, int screenHeight) {
+    const long long height = static_cast<long long>(buttonSize) + 6;
+    return height > 0 && height <= screenHeight;
+}
+
+POINT BarPlaceOnMonitor(int left, int top, int width, int height, const std::vector<RECT>& monitors) {
+    const long long l = left, t = top;
+    const long long r = l + std::max(width, 1), b = t + std::max(height, 1);
+    auto holds = [&](const RECT& m) { return l >= m.left && l < m.right && t >= m.top && t < m.bottom; };
+    if (monitors.empty() || std::any_of(monitors.begin(), monitors.end(), holds)) return POINT{left, top};
+
+    // The monitor that holds the window: the one that shares the most of its
+    // rectangle, or the nearest one when it lies on none.
+    const RECT* best = &monitors.front();
+    long long bestArea = -1;
+    double bestDistance = 0;
+    for (const RECT& m : monitors) {
+        const long long w = std::min<long long>(r, m.right) - std::max<long long>(l, m.left);
+        const long long h = std::min<long long>(b, m.bottom) - std::max<long long>(t, m.top);
+        const long long area = w > 0 && h > 0 ? w * h : 0;
+        const double dx = static_cast<double>(std::max({0LL, m.left - r, l - m.right}));
+        const double dy = static_cast<double>(std::max({0LL, m.top - b, t - m.bottom}));
+        const double distance = dx * dx + dy * dy;
+        if (area > bestArea || (area == 0 && bestArea == 0 && distance < bestDistance)) {
+            best = &m;
+            bestArea = area;
+            bestDistance = distance;
+        }
+    }
+    // A coordinate off that monitor brings the window onto it, as far as it
+    // fits, with the top-left corner kept on it; the other coordinate stays.
+    auto onto = [](long long v, long long size, LONG lo, LONG hi) {
+        if (v >= lo && v < hi) return static_cast<int>(v);
+        return static_cast<int>(std::clamp<long long>(v, lo, std::max<long long>(lo, hi - size)));
+    };
+    return POINT{onto(l, r - l, best->left, best->right), onto(t, b - t, best->top, best->bottom)};
 }
 
 // --- geometry ----------------------------------------------------------------------
@@ -206,6 +260,8 @@ void ApplyViewMode(int mode) {
     if (FDovrak->Top() < 0) FDovrak->SetTop(0);
     const int screenWidth = ::GetSystemMetrics(SM_CXSCREEN);
     if (FDovrak->Left() > screenWidth) FDovrak->SetLeft(screenWidth - FDovrak->Width());
+    // A bar wider than the screen would lose its drag edge and first buttons.
+    KeepBarOnMonitor();
     FDovrak->FormColor = BarState->FormColor;
     FDovrak->SetColor(BarState->FormColor);
     if (mode == 1) {

@@ -10,6 +10,8 @@
 #include "graphics.h"
 #include "kvar.h"
 
+#include <vector>
+
 // The fields of a button record and the flags of its flag string (field 4).
 constexpr int FieldTarget = 1;
 constexpr int FieldClass = 2;
@@ -34,6 +36,16 @@ void LoadSettings(TKVar name);
 // BarState. Does nothing while BarState->SettingsUnreadable is set. A failed
 // write raises the store's error.
 void SaveSettings(TKVar name);
+
+// Whether a bar of this button size (S + 6 pixels high) can be shown on a
+// screen of that height: more than 0 pixels high and not higher.
+bool ButtonSizeFitsScreen(int buttonSize, int screenHeight);
+// Where the bar with this rectangle is put so that it can be reached: a top-
+// left corner that lies on one of the monitors is kept; otherwise the bar
+// goes onto the monitor that holds it (the one sharing most of its
+// rectangle, else the nearest), each coordinate that is off that monitor
+// moved so that the bar lies on it as far as it fits, corner first.
+POINT BarPlaceOnMonitor(int left, int top, int width, int height, const std::vector<RECT>& monitors);
 
 // The version written under the key "Dovrak".
 extern const wchar_t* const BarVersion;

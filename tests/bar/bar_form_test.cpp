@@ -127,10 +127,7 @@ TEST_F(BarForm, LoadsAndSavesHandWrittenFiles) {
          0, 0x984E00, 0xD8E9EC, 0x984E00},
         {"not numbers", {L"Top=abc", L"Left=x1", L"ButtonSize=big", L"AutoHide=yes", L"FormColor=blue",
                          L"ButtonColor=1x", L"TextColor=--"},
-         {L""}, 1, 0, 0, 16, 0, 0x984E00, 0xD8E9EC, 0x984E00},
-        {"button sizes that give no usable bar", {L"ButtonSize=-5"}, {L""}, 1, 0, 400, 16, 0, 0x984E00, 0xD8E9EC,
-         0x984E00},
-        {"huge button size", {L"ButtonSize=100000"}, {L""}, 1, 0, 400, 16, 0, 0x984E00, 0xD8E9EC, 0x984E00},
+         {L""}, 1, 0, 0, 0, 0, 0, 1, 0},
         {"a size between the classes", {L"ButtonSize=20", L"AutoHide=2"}, {L""}, 1, 0, 400, 20, 2, 0x984E00, 0xD8E9EC,
          0x984E00},
     };
@@ -178,6 +175,139 @@ TEST_F(BarForm, LoadsAndSavesHandWrittenFiles) {
         EXPECT_EQ(ValueOf(saved, L"ButtonSize"), std::to_wstring(c.size));
         EXPECT_EQ(ValueOf(saved, L"FormColor"), std::to_wstring(c.formColor));
     }
+}
+
+TEST_F(BarForm, NumbersAreReadAsTheyStandAndOnlySizesWithoutABarAreMended) {
+    const int sh = GetSystemMetrics(SM_CYSCREEN);
+    const std::wstring tallest = std::to_wstring(sh - 6);  // a bar exactly as high as the screen
+    const std::wstring tooTall = std::to_wstring(sh - 5);
+    struct Case {
+        const wchar_t* key;
+        std::wstring text;
+        int number;  // what TKVar::ToInt makes of the text
+        int used;    // what the bar runs with and saves back
+    } cases[] = {
+        {L"ButtonSize", L"0", 0, 0},
+        {L"ButtonSize", L"-5", -5, -5},  // one pixel high
+        {L"ButtonSize", L"8", 8, 8},
+        {L"ButtonSize", L"15", 15, 15},
+        {L"ButtonSize", L"129", 129, 129},
+        {L"ButtonSize", L" 24px", 24, 24},
+        {L"ButtonSize", tallest, sh - 6, sh - 6},
+        {L"ButtonSize", tooTall, sh - 5, 16},
+        {L"ButtonSize", L"-6", -6, 16},  // no height at all
+        {L"ButtonSize", L"2000", 2000, 16},
+        {L"ButtonSize", L"2147483647", 2147483647, 16},
+        {L"ButtonSize", L"4294967290", -6, 16},  // the digits wrap around
+        {L"ButtonSize", L"99999999999", 1215752191, 16},
+        {L"FormColor", L"255x", 255, 255},
+        {L"FormColor", L"blue", 0, 0},
+        {L"FormColor", L"0x10", 0, 0},
+        {L"FormColor", L" 12", 12, 12},
+        {L"ButtonColor", L"+65280 green", 65280, 65280},
+        {L"TextColor", L"16777215.9", 16777215, 16777215},
+        {L"AutoHide", L"1 yes", 1, 1},
+    };
+    for (const auto& c : cases) {
+        const std::wstring line = std::wstring(c.key) + L"=" + c.text;
+        SCOPED_TRACE(testing::PrintToString(line));
+        EXPECT_EQ(TKVar(c.text.c_str()).ToInt(), c.number);
+        RemoveIniDir();
+        WriteIni({line});
+        StartBar();
+        ASSERT_TRUE(BarState);
+        const std::wstring key = c.key;
+        const int size = key == L"ButtonSize" ? c.used : 16;
+        EXPECT_EQ(BarState->ButtonSize, size);
+        EXPECT_EQ(form->Height(), size + 6);
+        EXPECT_EQ(BarState->FormColor, key == L"FormColor" ? c.used : 0x984E00);
+        EXPECT_EQ(BarState->ButtonColor, key == L"ButtonColor" ? c.used : 0xD8E9EC);
+        EXPECT_EQ(BarState->TextColor, key == L"TextColor" ? c.used : 0x984E00);
+        EXPECT_EQ(BarState->AutoHide, key == L"AutoHide" ? c.used : 0);
+        CloseBar();
+        delete form;
+        form = nullptr;
+        EXPECT_EQ(ValueOf(ReadIni(), key), std::to_wstring(c.used));
+    }
+}
+
+TEST_F(BarForm, PlacesFromTheFileStayWhereTheUserCanReachThem) {
+    const int sw = GetSystemMetrics(SM_CXSCREEN);
+    const int sh = GetSystemMetrics(SM_CYSCREEN);
+    struct Case {
+        std::vector<std::wstring> file;
+        int left, top;
+    } cases[] = {
+        {{L"Top=2147483647"}, 400, 0},
+        {{L"Top=-2147483648"}, 400, 0},
+        {{L"Top=-100000"}, 400, 0},
+        {{L"Top=" + std::to_wstring(sh - 22)}, 400, sh - 22},
+        {{L"Left=2147483647"}, sw - 468, 0},
+        {{L"Left=-2147483648"}, 0, 0},
+        {{L"Left=-100000", L"Top=50"}, 0, 50},
+        {{L"Left=-5"}, 0, 0},  // the drag edge off the screen
+        {{L"Left=0", L"Top=300"}, 0, 300},
+        {{L"Left=2147483647", L"Top=2147483647"}, sw - 468, 0},
+        {{L"Left=-2147483648", L"Top=-2147483648"}, 0, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.file));
+        RemoveIniDir();
+        WriteIni(c.file);
+        StartBar();
+        ASSERT_TRUE(BarState);
+        EXPECT_EQ(form->Left(), c.left);
+        EXPECT_EQ(form->Top(), c.top);
+        RECT r{};
+        GetWindowRect(form->Handle(), &r);
+        EXPECT_EQ(r.left, c.left);
+        EXPECT_EQ(r.top, c.top);
+        CloseBar();
+        delete form;
+        form = nullptr;
+        const auto saved = ReadIni();
+        EXPECT_EQ(ValueOf(saved, L"Left"), std::to_wstring(c.left));
+        EXPECT_EQ(ValueOf(saved, L"Top"), std::to_wstring(c.top));
+    }
+}
+
+TEST_F(BarForm, ABarWiderThanTheScreenKeepsItsDragEdgeAndFirstButtons) {
+    const int sw = GetSystemMetrics(SM_CXSCREEN);
+    std::vector<std::wstring> file = {L"Left=-300"};
+    for (int k = 1; k <= 50; ++k)
+        file.push_back(L"B" + std::to_wstring(k) + L"=" +
+                       RecordLine({L"", L"", L"", L"00001", L"Button " + std::to_wstring(k)}));
+    WriteIni(file);
+    StartBar();
+    ASSERT_TRUE(BarState);
+    ASSERT_GT(form->Width(), sw);
+    EXPECT_EQ(form->Left(), 0);
+
+    struct Move {
+        const char* name;
+        int left, expect;
+    } moves[] = {
+        {"right of the screen", sw + 5, 0},  // the right edge at the screen's would put the start far left
+        {"drag edge just off the left", -8, 0},
+        {"on the screen", 100, 100},
+        {"at the right edge", sw - 1, sw - 1},
+    };
+    for (const auto& m : moves) {
+        SCOPED_TRACE(m.name);
+        form->SetLeft(m.left);
+        ApplyViewMode(1);
+        LayoutButtons();
+        EXPECT_EQ(form->Left(), m.expect);
+        RECT r{};
+        GetWindowRect(form->Handle(), &r);
+        EXPECT_EQ(r.left, m.expect);
+        EXPECT_EQ(ButtonArray->Buttons[0]->Left(), 10);
+    }
+    form->SetLeft(100);
+    ApplyViewMode(1);
+    LayoutButtons();
+    CloseBar();
+    EXPECT_EQ(ValueOf(ReadIni(), L"Left"), L"100");
 }
 
 TEST_F(BarForm, GarbageFileGivesTheDefaults) {

@@ -1,6 +1,7 @@
 // The bar's pure logic: which texts a plain record field can hold, the
-// geometry by button size, colour fields, the clipboard record, the move
-// rule of a cut, the size list, menu names and the sibling programs.
+// geometry by button size, the sizes and places that leave a usable bar,
+// colour fields, the clipboard record, the move rule of a cut, the size list,
+// menu names and the sibling programs.
 #include <gtest/gtest.h>
 
 #include "dsetup.h"
@@ -48,6 +49,56 @@ TEST(BarGeometry, FollowsTheButtonSize) {
         EXPECT_EQ(IconButtonWidthFor(r.size), r.width) << r.size;
         EXPECT_EQ(CaptionFontSizeFor(r.size), r.font) << r.size;
         EXPECT_EQ(IconKindFor(r.size), r.icon) << r.size;
+    }
+}
+
+TEST(BarButtonSize, OnlyABarWithNoHeightOrTallerThanTheScreenIsRefused) {
+    constexpr int kMax = 2147483647;
+    struct Row {
+        int size;
+        bool fits;
+    } rows[] = {
+        {16, true},  {40, true},   {15, true},    {8, true},     {0, true},   {-5, true},  // 1 pixel high
+        {129, true}, {1018, true},  // 1024 pixels: exactly the screen
+        {-6, false}, {-100, false}, {1019, false}, {2000, false}, {kMax, false}, {-kMax - 1, false},
+    };
+    for (const auto& r : rows) EXPECT_EQ(ButtonSizeFitsScreen(r.size, 1024), r.fits) << r.size;
+}
+
+TEST(BarPlace, KeepsACornerOnAMonitorAndBringsBackAnyOther) {
+    constexpr int kMax = 2147483647, kMin = -kMax - 1;
+    const std::vector<RECT> one = {{0, 0, 1280, 1024}};
+    // A second monitor left of the primary one, lower and shorter.
+    const std::vector<RECT> two = {{0, 0, 1280, 1024}, {-1024, 200, 0, 968}};
+    struct Row {
+        const char* name;
+        const std::vector<RECT>* monitors;
+        int left, top, width, height;
+        POINT place;
+    } rows[] = {
+        {"on the screen", &one, 400, 0, 468, 22, {400, 0}},
+        {"sticking out right and below", &one, 1279, 1023, 468, 22, {1279, 1023}},
+        {"far left", &one, -100000, 0, 468, 22, {0, 0}},
+        {"left by its drag edge", &one, -5, 30, 468, 22, {0, 30}},
+        {"the smallest Left", &one, kMin, 7, 468, 22, {0, 7}},
+        {"the smallest Top", &one, 100, kMin, 468, 22, {100, 0}},
+        {"the largest Left", &one, kMax, 7, 468, 22, {1280 - 468, 7}},
+        {"the largest Top", &one, 100, kMax, 468, 22, {100, 1024 - 22}},
+        {"both largest", &one, kMax, kMax, 468, 22, {1280 - 468, 1024 - 22}},
+        {"right of the screen, wider than it", &one, 1300, 0, 3000, 22, {0, 0}},
+        {"wider than the screen, left off it", &one, -1720, 0, 3000, 22, {0, 0}},
+        {"on the left monitor", &two, -1000, 300, 468, 22, {-1000, 300}},
+        {"on the left monitor, sticking into the primary", &two, -100, 900, 468, 22, {-100, 900}},
+        {"left of the left monitor", &two, -100000, 300, 468, 22, {-1024, 300}},
+        {"above the left monitor", &two, -600, 100, 468, 22, {-600, 200}},
+        {"below the left monitor", &two, -1000, 1000, 468, 22, {-1000, 968 - 22}},
+        {"below both, under the primary", &two, 600, 5000, 468, 22, {600, 1024 - 22}},
+        {"mostly on the primary, corner off both", &two, -50, 100, 468, 22, {0, 100}},
+    };
+    for (const auto& r : rows) {
+        const POINT p = BarPlaceOnMonitor(r.left, r.top, r.width, r.height, *r.monitors);
+        EXPECT_EQ(p.x, r.place.x) << r.name;
+        EXPECT_EQ(p.y, r.place.y) << r.name;
     }
 }
 

@@ -350,22 +350,37 @@ TEST_F(Dovrak, EndSessionThatDoesNotEndSavesAndRunsOn) {
 }
 
 TEST_F(Dovrak, HostileFilesStartAWorkingBar) {
+    const int sw = GetSystemMetrics(SM_CXSCREEN);
+    const int left = std::min(400, sw - 468);
     std::vector<std::wstring> sixty;
     for (int k = 1; k <= 60; ++k) sixty.push_back(L"B" + std::to_wstring(k) + L"=" + RecordLine({L"C:\\"}));
+    // Fifty text buttons make a bar far wider than the screen.
+    std::vector<std::wstring> wide = {L"Left=-300"};
+    for (int k = 1; k <= 50; ++k)
+        wide.push_back(L"B" + std::to_wstring(k) + L"=" +
+                       RecordLine({L"", L"", L"", L"00001", L"Button " + std::to_wstring(k)}));
     struct Case {
         const char* name;
         std::vector<std::wstring> lines;  // empty: garbage bytes
         size_t buttons;
-        int top;
+        int left, top, height;
     } cases[] = {
-        {"garbage", {}, 1, 0},
-        {"only B51", {L"B51=" + RecordLine({L"C:\\"})}, 1, 0},
-        {"sixty buttons", sixty, 50, 0},
-        {"far below the screen", {L"Top=5000", L"B1=" + RecordLine({L"C:\\"})}, 1, 0},
+        {"garbage", {}, 1, left, 0, 22},
+        {"only B51", {L"B51=" + RecordLine({L"C:\\"})}, 1, left, 0, 22},
+        {"sixty buttons", sixty, 50, left, 0, 22},
+        {"far below the screen", {L"Top=5000", L"B1=" + RecordLine({L"C:\\"})}, 1, left, 0, 22},
         {"not numbers", {L"Top=x", L"Left=y", L"ButtonSize=z", L"AutoHide=w", L"FormColor=v", L"B2=" + RecordLine({L"C:\\"})},
-         1, 0},
+         1, 0, 0, 6},
         {"colour fields that are no colours",
-         {L"B1=" + RecordLine({L"", L"", L"", L"00001", L"Text", L"ink", L"zz"}), L"B2=" + RecordLine({L"C:\\"})}, 2, 0},
+         {L"B1=" + RecordLine({L"", L"", L"", L"00001", L"Text", L"ink", L"zz"}), L"B2=" + RecordLine({L"C:\\"})}, 2, left,
+         0, 22},
+        {"the largest Top", {L"Top=2147483647", L"Left=100"}, 1, 100, 0, 22},
+        {"far left", {L"Left=-100000", L"Top=40"}, 1, 0, 40, 22},
+        {"the smallest numbers", {L"Left=-2147483648", L"Top=-2147483648"}, 1, 0, 0, 22},
+        {"the largest Left", {L"Left=2147483647"}, 1, sw - 468, 0, 22},
+        {"a bar taller than the screen", {L"ButtonSize=2000"}, 1, left, 0, 22},
+        {"a bar one pixel high", {L"ButtonSize=-5"}, 1, left, 0, 1},
+        {"wider than the screen, drag edge off it", wide, 50, 0, 0, 22},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -380,13 +395,21 @@ TEST_F(Dovrak, HostileFilesStartAWorkingBar) {
         }
         ASSERT_TRUE(StartBar());
         const RECT r = testdesk::ScreenRect(hwnd);
+        EXPECT_EQ(r.left, c.left);
         EXPECT_EQ(r.top, c.top);
-        EXPECT_EQ(Height(r), 22);
-        EXPECT_EQ(VisibleButtons(hwnd).size(), c.buttons);
+        EXPECT_EQ(Height(r), c.height);
+        const auto buttons = VisibleButtons(hwnd);
+        EXPECT_EQ(buttons.size(), c.buttons);
+        if (!buttons.empty()) {
+            EXPECT_EQ(buttons[0].left, 10);
+        }
         EXPECT_TRUE(IsWindowVisible(hwnd));
         CloseBar();
         bar.Close();
-        EXPECT_EQ(ReadIni().front(), L"Dovrak=0.06");
+        const auto saved = ReadIni();
+        EXPECT_EQ(saved.front(), L"Dovrak=0.06");
+        EXPECT_EQ(ValueOf(saved, L"Left"), std::to_wstring(c.left));
+        EXPECT_EQ(ValueOf(saved, L"Top"), std::to_wstring(c.top));
     }
 }
 
