@@ -73,6 +73,16 @@ void TFDovrak::FormClose(TObject*, TCloseAction& Action) {
         return;
     }
     if (!BarState) return;  // closed before: everything is gone already
+    if (BarState->ClickBusy != 0) {
+        // A click is being handled, and the shell's start call is running a
+        // message loop of its own (an error box, for one): freeing the
+        // buttons now would free the clicked one under its own click. The
+        // bar closes once the click has returned (ClickEnded).
+        FClosePending = true;
+        Action = caNone;
+        return;
+    }
+    FClosePending = false;
     FClosing = true;
     try {
         ReleaseControlledWindows();
@@ -94,6 +104,13 @@ void TFDovrak::FormClose(TObject*, TCloseAction& Action) {
     delete BarState;
     BarState = nullptr;
     FClosing = false;
+}
+
+void TFDovrak::ClickEnded() {
+    if (!FClosePending) return;
+    FClosePending = false;
+    // From the message loop, after the clicked button's own handling.
+    if (HandleAllocated()) ::PostMessageW(Handle(), WM_CLOSE, 0, 0);
 }
 
 void TFDovrak::FormKeyDown(TObject*, WORD& Key, TShiftState) {

@@ -19,6 +19,10 @@ public:
     void FormKeyDown(TObject* Sender, WORD& Key, TShiftState Shift);
     void FormPaint(TObject* Sender);
 
+    // Called when a click's handling has returned: a close that was refused
+    // meanwhile is made again from the message loop.
+    void ClickEnded();
+
 protected:
     void CreateParams(TCreateParams& Params) override;
 
@@ -29,4 +33,5 @@ protected:
 
 private:
     bool FClosing = false;  // FormClose is running
+    bool FClosePending = false;  // a close came while a click was handled
 };

@@ -1,6 +1,7 @@
 // Unit QBtn: the bar's button row.
 #include "qbtn.h"
 
+#include "fman.h"
 #include "g01.h"
 #include "probe.h"
 #include "s01.h"
@@ -69,13 +70,15 @@ void TQButtonArray::ButtonClick(TObject* Sender) {
     Current = button->Index;
     if (BarState->ClickBusy != 0) return;  // a launch is running: only remember the button
     BarState->ClickBusy = 1;
-    try {
-        ::ButtonClick(Current);
-    } catch (...) {
-        if (BarState) BarState->ClickBusy = 0;
-        throw;
-    }
-    if (BarState) BarState->ClickBusy = 0;
+    // The bar refuses to close while the flag is up; a close that came
+    // meanwhile is made again once this click has returned.
+    struct EndClick {
+        ~EndClick() {
+            if (BarState) BarState->ClickBusy = 0;
+            if (FDovrak) FDovrak->ClickEnded();
+        }
+    } endClick;
+    ::ButtonClick(Current);
 }
 
 void TQButtonArray::ButtonMouseDown(TObject* Sender, TMouseButton, TShiftState, int, int) {

@@ -275,17 +275,35 @@ void ApplyViewMode(int mode) {
     FDovrak->Invalidate();
 }
 
-int LayoutButton(int i) {
-    TKButton* b = ButtonArray->Buttons[i];
-    const int size = BarState->ButtonSize;
+namespace {
+
+// Puts button i right after buttons 0 .. i - 1, as high as the bar; its left edge.
+int PlaceButton(TKButton* b, int i) {
     int x = 10;
     for (int j = 0; j < i; ++j) x += ButtonArray->Buttons[j]->Width();
     b->SetLeft(x);
-    b->SetHeight(BarHeightFor(size));
+    b->SetHeight(BarHeightFor(BarState->ButtonSize));
+    return x;
+}
+
+}  // namespace
+
+int LayoutButton(int i) {
+    TKButton* b = ButtonArray->Buttons[i];
+    int x = PlaceButton(b, i);
 
     if (Flag(i, FlagShowText)) {
+        const int mode = BarState->ViewMode;
         ButtonArray->RefreshButton(i);
         if (!ValidRecord(i)) return x;  // the bar went away while messages ran
+        if (BarState->ViewMode != mode) return x;  // collapsed meanwhile: the button stays hidden
+        // A popup command or the option dialog may have run in the refresh
+        // and laid the bar out anew: the record now at i, the buttons before
+        // it and the button size are read again.
+        x = PlaceButton(b, i);
+    }
+    const int size = BarState->ButtonSize;
+    if (Flag(i, FlagShowText)) {
         const UnicodeString caption = Field(i, FieldCaption);
         b->SetCaption(caption);
         const int fontSize = CaptionFontSizeFor(size);
@@ -303,13 +321,16 @@ int LayoutButton(int i) {
         DrawButtonIcon(b->Glyph(), Field(i, FieldTarget), IconKindFor(size), BarState->ButtonColor);
     }
     b->Show();
-    return b->Left() + b->Width();
+    return x + b->Width();
 }
 
 void LayoutButtons() {
     if (!BarState || !ButtonArray || !ButtonStore || !FDovrak) return;
-    const int n = std::min(ButtonStore->Count(), ButtonArray->Count);
-    int right = 10;
+    // A text button's refresh lets pending messages run, and a popup command
+    // among them (delete, add) changes the records: the count is read again
+    // wherever the loop resumes, never kept from before.
+    auto records = [] { return std::min(ButtonStore->Count(), ButtonArray->Count); };
+    const int mode = BarState->ViewMode;
     // A layout started by messages that run inside this one has its own icons.
     LayoutIcons icons;
     LayoutIcons* outer = CurrentLayoutIcons;
@@ -318,10 +339,16 @@ void LayoutButtons() {
         LayoutIcons* outer;
         ~Restore() { CurrentLayoutIcons = outer; }
     } restore{outer};
-    for (int i = 0; i < n; ++i) {
-        right = LayoutButton(i);
+    for (int i = 0; i < records(); ++i) {
+        LayoutButton(i);
         if (!BarState || !ButtonArray || !ButtonStore) return;
+        if (BarState->ViewMode != mode) return;  // collapsed meanwhile: no buttons to show
     }
+    // The bar ends at the right edge of the last record's button. The
+    // buttons before it stand as this layout or one run inside it left them.
+    const int n = records();
+    int right = 10;
+    for (int i = 0; i < n; ++i) right += ButtonArray->Buttons[i]->Width();
     FDovrak->SetWidth(right);
     FDovrak->Invalidate();
     for (int i = std::max(n, 0); i < ButtonArray->Count; ++i) ButtonArray->Buttons[i]->Hide();

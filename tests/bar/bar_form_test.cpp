@@ -14,6 +14,8 @@
 #include "s02.h"
 #include "winhelper.h"
 
+#include <functional>
+
 using namespace bartest;
 
 namespace {
@@ -372,6 +374,93 @@ TEST_F(BarForm, ColourFieldsAndCaptionsDressTheButtons) {
     LayoutButtons();
     EXPECT_EQ(b[3]->Caption(), L"ignored caption");
     EXPECT_TRUE(b[3]->Glyph()->Empty());
+}
+
+namespace {
+
+// A popup command waiting in the message queue: the next message loop that
+// dispatches messages (in a layout, the one inside a text button's refresh)
+// carries it out, as the popup's handler does.
+std::function<void()> queuedCommand;
+
+LRESULT CALLBACK CommandWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_APP && queuedCommand) {
+        auto command = std::move(queuedCommand);
+        queuedCommand = nullptr;
+        command();
+        return 0;
+    }
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+}  // namespace
+
+TEST_F(BarForm, PopupCommandRunInsideALayoutLeavesTheRowWhole) {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = CommandWindowProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"KBarQueuedCommand";
+    RegisterClassW(&wc);
+    HWND queue = CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+    ASSERT_TRUE(queue);
+
+    const std::wstring one = RecordLine({L"one"}), two = RecordLine({L"two"}), three = RecordLine({L"three"}),
+                       four = RecordLine({L"four"});
+    const std::wstring text = RecordLine({L"", L"", L"", L"00001", L"A caption wider than an icon"});
+    struct Case {
+        const char* name;
+        std::vector<std::wstring> records;
+        int current;  // the record the popup command acts on
+        TMenuItem* TDM::*item;
+        std::vector<std::wstring> after;  // the records after the command
+    } cases[] = {
+        {"delete before the refreshed button", {one, two, text, three, four}, 0, &TDM::PMenuDelete,
+         {two, text, three, four}},
+        {"delete the refreshed button's own record", {one, text, two}, 1, &TDM::PMenuDelete, {one, two}},
+        {"add while the last button refreshes", {one, two, text}, 1, &TDM::PMenuAdd, {one, two, text, L""}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        RemoveIniDir();
+        std::vector<std::wstring> file;
+        for (size_t k = 0; k < c.records.size(); ++k)
+            file.push_back(L"B" + std::to_wstring(k + 1) + L"=" + c.records[k]);
+        WriteIni(file);
+        StartBar();
+        ASSERT_TRUE(BarState && ButtonArray && DM);
+        ButtonArray->Current = c.current;
+        TMenuItem* item = DM->*c.item;
+        queuedCommand = [item] { DM->PMenuButtonClick(item); };
+        ASSERT_TRUE(PostMessageW(queue, WM_APP, 0, 0));
+        EXPECT_NO_THROW(LayoutButtons());
+        EXPECT_FALSE(queuedCommand);  // the command ran inside the layout
+        EXPECT_EQ(Records(), c.after);
+
+        // One button per record, side by side from x 10, dressed for the
+        // record now at its place; the bar ends at the last one.
+        TKButton** b = ButtonArray->Buttons;
+        const int n = static_cast<int>(c.after.size());
+        int x = 10;
+        for (int i = 0; i < n; ++i) {
+            const bool isText = c.after[static_cast<size_t>(i)] == text;
+            EXPECT_TRUE(b[i]->Visible()) << i;
+            EXPECT_EQ(b[i]->Left(), x) << i;
+            EXPECT_EQ(b[i]->Caption(), isText ? L"A caption wider than an icon" : L"") << i;
+            if (isText) {
+                EXPECT_GT(b[i]->Width(), 23) << i;
+            } else {
+                EXPECT_EQ(b[i]->Width(), 23) << i;
+            }
+            x += b[i]->Width();
+        }
+        EXPECT_EQ(form->Width(), x);
+        EXPECT_FALSE(b[n]->Visible());
+        CloseBar();
+        delete form;
+        form = nullptr;
+    }
+    queuedCommand = nullptr;
+    DestroyWindow(queue);
 }
 
 TEST_F(BarForm, TimerCollapsesUnlessADialogIsOpen) {
