@@ -321,15 +321,16 @@ void TKSetup::PMenuClick(TObject* Sender) {
 
     UnicodeString cmd = path;
     constexpr int PelnorTag = 8;
-    if (item->Tag == PelnorTag && !path.empty()) {
-        // A button that starts a menu already keeps its menu name; any other
-        // gets a menu of its own.
+    if (item->Tag == PelnorTag) {
+        // A button that starts a menu already keeps its menu name, even when
+        // the menu program has gone since the popup; any other gets a menu of
+        // its own, or nothing when there is no program to give one to.
         const UnicodeString current = FormEdit->EditFile->Text();
         UnicodeString file, folder, params;
         SplitCmdLine(current, file, folder, params);
         if (UpperCase(file) == L"PELNOR.EXE" && !params.empty())
             cmd = current;
-        else
+        else if (!path.empty())
             cmd = path + L" " + NewMenuIniName();
     }
     // Emptied first, so that the change handler runs also for the same text.

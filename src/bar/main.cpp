@@ -31,10 +31,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
         // After the form: TFDovrak::FormCreate must not use the module.
         Application->CreateDataModule(&KSetup);
         Application->Run();
-    } catch (const std::exception& e) {
-        Application->ShowException(e);
     } catch (...) {
-        Application->ShowException(Exception(L""));
+        Application->ShowEscapedException();
     }
     if (mutex) ::ReleaseMutex(mutex);
     return 0;

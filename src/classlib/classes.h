@@ -114,7 +114,8 @@ public:
     // Writes UTF-16LE with the byte-order mark, CR LF after every line. The
     // old file is replaced atomically: the lines go to a temporary file in the
     // same folder, which then replaces it; on failure the old file stays whole
-    // and no temporary file is left. Raises EFCreateError or EWriteError.
+    // and no temporary file is left. Raises EFCreateError or EWriteError; a
+    // file marked read-only raises EFCreateError and is left with its mark.
     void SaveToFile(const UnicodeString& fileName) const;
     // The same codecs on memory, for tests and the clipboard.
     void SetText(const UnicodeString& text);  // splits at CR LF, CR and LF

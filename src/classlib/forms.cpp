@@ -636,6 +636,17 @@ void TApplication::HandleException(TObject* Sender) {
     }
 }
 
+void TApplication::ShowEscapedException() {
+    if (!std::current_exception()) return;
+    try {
+        throw;
+    } catch (const Exception& e) {
+        ShowException(e);
+    } catch (...) {
+        ShowException(Exception(L""));
+    }
+}
+
 void TApplication::AppActivated(bool active) {
     if (active == FActive) return;
     FActive = active;

@@ -152,6 +152,11 @@ public:
     // shows as an exception with an empty message.
     void HandleException(TObject* Sender);
     std::function<void(TObject* Sender, const std::exception& e)> OnException;
+    // For a program's entry point, inside a catch block: shows what escaped
+    // the program with ShowException. Only the library's own exceptions
+    // bring their message; any other thrown object, a runtime error of the
+    // standard library included, shows as an exception with an empty message.
+    void ShowEscapedException();
 
     // Fired when the application loses activation (WM_ACTIVATEAPP with FALSE
     // to one of its windows), once per loss; OnActivate on regaining it. Both

@@ -53,8 +53,7 @@ HWND MenuOwner() {
 
 // A 16 x 16 copy of the item's picture that the menu may use while it is
 // shown: the item's own section stays selected into its canvas, which a menu
-// cannot draw from. The transparent colour of a transparent picture becomes
-// the menu colour.
+// cannot draw from.
 HBITMAP MenuBitmapOf(TBitmap* picture) {
     if (!picture || picture->Empty()) return nullptr;
     constexpr int kSize = 16;
@@ -76,30 +75,21 @@ HBITMAP MenuBitmapOf(TBitmap* picture) {
     ::GdiFlush();
     ::SelectObject(dc, old);
     ::DeleteDC(dc);
-    if (picture->Transparent()) {
-        COLORREF key = static_cast<COLORREF>(ColorToRGB(picture->TransparentColor()));
-        COLORREF menu = ::GetSysColor(COLOR_MENU);
-        auto* row = static_cast<BYTE*>(bits);
-        const int stride = kSize * 3;  // 48 bytes: already a multiple of 4
-        for (int y = 0; y < kSize; ++y, row += stride) {
-            for (int x = 0; x < kSize; ++x) {
-                BYTE* p = row + x * 3;  // blue, green, red
-                if (p[0] == GetBValue(key) && p[1] == GetGValue(key) && p[2] == GetRValue(key)) {
-                    p[0] = GetBValue(menu);
-                    p[1] = GetGValue(menu);
-                    p[2] = GetRValue(menu);
-                }
-            }
-        }
-    }
     return copy;
 }
 
-// The native menu and the bitmaps it shows, freed together.
+// A picture as the shown menu draws it.
+struct MenuPicture {
+    HBITMAP bitmap = nullptr;  // the 16 x 16 copy
+    bool transparent = false;  // its transparent colour lets the row show through
+    COLORREF key = 0;
+};
+
+// The native menu and the pictures it shows, freed together.
 struct NativeMenu {
     HMENU menu = nullptr;
-    std::vector<HBITMAP> bitmaps;
-    std::vector<TMenuItem*> commands;  // command id - 1 -> item
+    std::vector<MenuPicture> pictures;  // command id - 1 -> picture (none for an item without one)
+    std::vector<TMenuItem*> commands;   // command id - 1 -> item
 
     NativeMenu() = default;
     NativeMenu(const NativeMenu&) = delete;
@@ -108,9 +98,80 @@ struct NativeMenu {
     void Free() {
         if (menu) ::DestroyMenu(menu);
         menu = nullptr;
-        for (HBITMAP b : bitmaps) ::DeleteObject(b);
-        bitmaps.clear();
+        for (const MenuPicture& p : pictures)
+            if (p.bitmap) ::DeleteObject(p.bitmap);
+        pictures.clear();
     }
+    const MenuPicture* PictureOf(UINT id) const {
+        if (id == 0 || id > pictures.size() || !pictures[id - 1].bitmap) return nullptr;
+        return &pictures[id - 1];
+    }
+};
+
+// The pictures are drawn by the menu's owner (HBMMENU_CALLBACK): the menu
+// asks for their size with WM_MEASUREITEM and has them drawn with WM_DRAWITEM
+// over the row it has already filled, highlighted or not. A bitmap handed to
+// the menu itself would be copied as an opaque square (and inverted on the
+// highlighted row by some systems), whatever its transparent colour. While a
+// menu is tracked its owner's window procedure is replaced by this one.
+const wchar_t kPreviousProcProp[] = L"TPopupMenuOwnerProc";
+const NativeMenu* g_tracked = nullptr;
+
+LRESULT CALLBACK PictureOwnerProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    auto previous = reinterpret_cast<WNDPROC>(::GetPropW(hwnd, kPreviousProcProp));
+    if (g_tracked && msg == WM_MEASUREITEM) {
+        auto* m = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+        if (m->CtlType == ODT_MENU && g_tracked->PictureOf(m->itemID)) {
+            m->itemWidth = 16;
+            m->itemHeight = 16;
+            return TRUE;
+        }
+    } else if (g_tracked && msg == WM_DRAWITEM) {
+        auto* d = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
+        if (const MenuPicture* p = d->CtlType == ODT_MENU ? g_tracked->PictureOf(d->itemID) : nullptr) {
+            const int x = d->rcItem.left + (d->rcItem.right - d->rcItem.left - 16) / 2;
+            const int y = d->rcItem.top + (d->rcItem.bottom - d->rcItem.top - 16) / 2;
+            HDC source = ::CreateCompatibleDC(d->hDC);
+            HGDIOBJ old = ::SelectObject(source, p->bitmap);
+            if (p->transparent)
+                ::TransparentBlt(d->hDC, x, y, 16, 16, source, 0, 0, 16, 16, p->key);
+            else
+                ::BitBlt(d->hDC, x, y, 16, 16, source, 0, 0, SRCCOPY);
+            ::SelectObject(source, old);
+            ::DeleteDC(source);
+            return TRUE;
+        }
+    }
+    return ::CallWindowProcW(previous ? previous : ::DefWindowProcW, hwnd, msg, wParam, lParam);
+}
+
+// Puts PictureOwnerProc in front of the owner's procedure for one tracking.
+class TrackedPictures {
+public:
+    TrackedPictures(HWND owner, const NativeMenu& native) : FOwner(owner) {
+        if (native.pictures.empty() || ::GetPropW(owner, kPreviousProcProp)) return;
+        auto previous = ::GetWindowLongPtrW(owner, GWLP_WNDPROC);
+        if (!::SetPropW(owner, kPreviousProcProp, reinterpret_cast<HANDLE>(previous))) return;
+        ::SetWindowLongPtrW(owner, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&PictureOwnerProc));
+        FPrevious = previous;
+        g_tracked = &native;
+    }
+    ~TrackedPictures() {
+        if (!FPrevious) return;
+        g_tracked = nullptr;
+        // Left in place (chaining to the previous one) if another procedure
+        // was put in front of it meanwhile.
+        if (::GetWindowLongPtrW(FOwner, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&PictureOwnerProc)) {
+            ::SetWindowLongPtrW(FOwner, GWLP_WNDPROC, FPrevious);
+            ::RemovePropW(FOwner, kPreviousProcProp);
+        }
+    }
+    TrackedPictures(const TrackedPictures&) = delete;
+    TrackedPictures& operator=(const TrackedPictures&) = delete;
+
+private:
+    HWND FOwner;
+    LONG_PTR FPrevious = 0;
 };
 
 }  // namespace
@@ -180,10 +241,15 @@ void TPopupMenu::Popup(int X, int Y) {
         UnicodeString caption = item->Caption();
         mii.dwTypeData = caption.data();
         mii.cch = static_cast<UINT>(caption.size());
+        native.pictures.emplace_back();
         if (HBITMAP bitmap = MenuBitmapOf(item->Bitmap())) {
-            native.bitmaps.push_back(bitmap);
+            TBitmap* picture = item->Bitmap();
+            MenuPicture& p = native.pictures.back();
+            p.bitmap = bitmap;
+            p.transparent = picture->Transparent() || picture->TransparentMode() == tmFixed;
+            p.key = static_cast<COLORREF>(ColorToRGB(picture->TransparentColor())) & 0xFFFFFFu;
             mii.fMask |= MIIM_BITMAP;
-            mii.hbmpItem = bitmap;
+            mii.hbmpItem = HBMMENU_CALLBACK;
         }
         ::InsertMenuItemW(native.menu, position++, TRUE, &mii);
     }
@@ -193,8 +259,12 @@ void TPopupMenu::Popup(int X, int Y) {
     // foreground; the posted message lets the menu's end be noticed at once.
     if (::GetForegroundWindow() != owner) ::SetForegroundWindow(owner);
     FShown = native.menu;
-    UINT command = static_cast<UINT>(::TrackPopupMenuEx(
-        native.menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_LEFTALIGN | TPM_TOPALIGN, X, Y, owner, nullptr));
+    UINT command = 0;
+    {
+        TrackedPictures pictures(owner, native);
+        command = static_cast<UINT>(::TrackPopupMenuEx(
+            native.menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_LEFTALIGN | TPM_TOPALIGN, X, Y, owner, nullptr));
+    }
     FShown = nullptr;
     ::PostMessageW(owner, WM_NULL, 0, 0);
 

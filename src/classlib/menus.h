@@ -24,7 +24,8 @@ public:
     bool Checked() const { return FChecked; }
     void SetChecked(bool checked) { FChecked = checked; }
     bool IsLine() const { return FCaption == L"-"; }
-    // A 16 x 16 picture shown beside the caption; empty for none.
+    // A 16 x 16 picture shown beside the caption; empty for none. It is drawn
+    // transparently when it is Transparent or has a fixed transparent colour.
     TBitmap* Bitmap() { return &FBitmap; }
 
     TNotifyEvent OnClick;

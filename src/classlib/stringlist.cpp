@@ -256,6 +256,14 @@ void TStringList::SaveToFile(const UnicodeString& fileName) const {
     bytes[1] = 0xFE;
     if (!text.empty()) std::memcpy(bytes.data() + 2, text.data(), text.size() * 2);
 
+    // A file marked read-only is not to be written. The replace below would
+    // take its place all the same where the system lets a read-only file be
+    // replaced (and drop the mark with it), so the mark is looked at first.
+    const DWORD attributes = ::GetFileAttributesW(fileName.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) &&
+        !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        throw EFCreateError(L"Cannot create file \"" + fileName + L"\". " + SystemMessage(ERROR_ACCESS_DENIED));
+
     const UnicodeString temp = fileName + TempSuffix;
     FileHandle file(::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                                   nullptr));

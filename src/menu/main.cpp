@@ -29,10 +29,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         Application->ShowMainForm = false;
         Application->CreateForm(&FPelnor);
         Application->Run();
-    } catch (const std::exception& e) {
-        Application->ShowException(e);
     } catch (...) {
-        Application->ShowException(Exception(L""));
+        Application->ShowEscapedException();
     }
     if (mutex) ::ReleaseMutex(mutex);
     return 0;

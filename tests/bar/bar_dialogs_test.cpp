@@ -523,6 +523,32 @@ TEST_F(BarDialogs, PickingAProgramFillsTheDialog) {
     EXPECT_EQ(KSetup->NewMenuIniName(), L"pn000002");
 }
 
+TEST_F(BarDialogs, PickingTheMenuProgramGoneSinceThePopup) {
+    StartBar({{L""}});
+    // Nothing installed: the item is looked up again and hidden, its path empty.
+    struct Case {
+        std::wstring before, after;
+    } cases[] = {
+        {L"C:\\old\\pelnor.exe mymenu", L"C:\\old\\pelnor.exe mymenu"},  // keeps its menu
+        {L"D:\\PELNOR.exe pn000042", L"D:\\PELNOR.exe pn000042"},
+        {L"C:\\old\\pelnor.exe", L""},  // no menu name and no program to give one to
+        {L"C:\\tools\\other.exe m", L""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testdesk::Narrow(c.before));
+        TFormEdit* d = OpenEdit(0);
+        d->EditFile->SetText(c.before);
+        d->EditClass->SetText(L"changed");
+        KSetup->PMPelnor->SetVisible(true);
+        KSetup->PMenuClick(KSetup->PMPelnor);
+        EXPECT_EQ(TextOf(d->EditFile), c.after);
+        EXPECT_EQ(TextOf(d->EditClass), L"") << "the change handler ran";
+        EXPECT_EQ(TextOf(d->EditText), L"Pelnor");
+        EXPECT_FALSE(KSetup->PMPelnor->Visible());
+        CloseEdit();
+    }
+}
+
 TEST_F(BarDialogs, OptionsStoreOnlyOnOk) {
     StartBar({{L"C:\\"}, {L"C:\\windows"}}, {L"ButtonSize=32"});
     ASSERT_EQ(form->Height(), 38);

@@ -414,18 +414,43 @@ TEST_F(Dovrak, HostileFilesStartAWorkingBar) {
 }
 
 TEST_F(Dovrak, FailedSaveShowsTheErrorAndTheBarStaysOpen) {
-    testdesk::MakeDirs(IniPath());  // a folder where the file belongs
-    ASSERT_TRUE(StartBar());
-    PostMessageW(hwnd, WM_CLOSE, 0, 0);
-    HWND box = testdesk::WaitWindow(L"#32770", nullptr, bar.pid, 10000);
-    ASSERT_TRUE(box) << "no error shown";
-    EXPECT_TRUE(bar.Running());
-    EXPECT_TRUE(IsWindowVisible(hwnd));
-    EXPECT_EQ(VisibleButtons(hwnd).size(), 1u);
+    std::vector<std::wstring> kept = kDefaultFile;
+    kept.push_back(L"Extra=1");  // dropped by the save that goes through
+    struct Case {
+        const char* name;
+        std::function<void()> block, unblock;
+        std::vector<std::wstring> before;  // the file as it must stay while blocked; empty: none
+    } cases[] = {
+        {"a folder where the file belongs", [] { testdesk::MakeDirs(IniPath()); },
+         [] { EXPECT_TRUE(RemoveDirectoryW(IniPath().c_str())); }, {}},
+        {"a file marked read-only",
+         [&] {
+             WriteIni(kept);
+             EXPECT_TRUE(SetFileAttributesW(IniPath().c_str(), FILE_ATTRIBUTE_READONLY));
+         },
+         [] { EXPECT_TRUE(SetFileAttributesW(IniPath().c_str(), FILE_ATTRIBUTE_NORMAL)); }, kept},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        RemoveIniDir();
+        c.block();
+        ASSERT_TRUE(StartBar());
+        PostMessageW(hwnd, WM_CLOSE, 0, 0);
+        HWND box = testdesk::WaitWindow(L"#32770", nullptr, bar.pid, 10000);
+        ASSERT_TRUE(box) << "no error shown";
+        EXPECT_TRUE(bar.Running());
+        EXPECT_TRUE(IsWindowVisible(hwnd));
+        EXPECT_EQ(VisibleButtons(hwnd).size(), 1u);
+        if (!c.before.empty()) {
+            EXPECT_EQ(ReadIni(), c.before);
+            EXPECT_TRUE(GetFileAttributesW(IniPath().c_str()) & FILE_ATTRIBUTE_READONLY);
+        }
 
-    ASSERT_TRUE(RemoveDirectoryW(IniPath().c_str()));
-    PostMessageW(box, WM_COMMAND, IDOK, 0);
-    ASSERT_TRUE(testdesk::WaitUntil([&] { return !IsWindow(box); }, 5000));
-    CloseBar();
-    EXPECT_EQ(ReadIni(), kDefaultFile);
+        c.unblock();
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+        ASSERT_TRUE(testdesk::WaitUntil([&] { return !IsWindow(box); }, 5000));
+        CloseBar();
+        bar.Close();
+        EXPECT_EQ(ReadIni(), kDefaultFile);
+    }
 }

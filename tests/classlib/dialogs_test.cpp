@@ -8,6 +8,8 @@
 
 #include <atomic>
 #include <functional>
+#include <new>
+#include <stdexcept>
 #include <commctrl.h>
 #include <shlobj.h>
 #include <thread>
@@ -186,4 +188,41 @@ TEST_F(DialogsTest, BrowserGivesTheChosenPathOrNothing) {
     EXPECT_TRUE(captionShown);
     ASSERT_TRUE(ok);
     EXPECT_TRUE(SameText(path, desktop)) << testdesk::Narrow(path);
+}
+
+// --- what escapes a program ------------------------------------------------------
+
+TEST_F(DialogsTest, WhatEscapesAProgramShowsOnlyTheLibrarysOwnMessages) {
+    Application->Title = L"Escaped";
+    struct Case {
+        const char* name;
+        std::function<void()> raise;
+        std::wstring shown;
+    } cases[] = {
+        {"the library's exception", [] { throw EFCreateError(L"Cannot create file \"x\"."); },
+         L"Cannot create file \"x\"."},
+        {"a runtime error", [] { throw std::runtime_error("boom"); }, L""},
+        {"out of memory in the runtime", [] { throw std::bad_alloc(); }, L""},
+        {"no exception at all", [] { throw 42; }, L""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::wstring title, text = L"(no box)";
+        {
+            DialogAnswer answer([&](HWND box) {
+                title = testdesk::TextOf(box);
+                text.clear();
+                for (HWND s : testdesk::ChildWindows(box, L"Static")) text += testdesk::TextOf(s);
+                PressButton(box, IDOK);
+            });
+            try {
+                c.raise();
+            } catch (...) {
+                Application->ShowEscapedException();
+            }
+        }
+        EXPECT_EQ(title, L"Escaped");
+        EXPECT_EQ(text, c.shown) << testdesk::Narrow(text);
+    }
+    Application->Title.clear();
 }

@@ -463,6 +463,19 @@ TEST_F(PelnorRun, AFileThatCannotBeWrittenStaysWholeAndTheRunEnds) {
     ::CloseHandle(hold);
     EXPECT_EQ(testdesk::ReadBytes(MenuFile(L"m.ini")), before);
 
+    // A file marked read-only is read but not replaced, and keeps its mark.
+    ASSERT_TRUE(WriteMenu(L"r.ini", lines));
+    ASSERT_TRUE(::SetFileAttributesW(MenuFile(L"r.ini").c_str(), FILE_ATTRIBUTE_READONLY));
+    {
+        MenuRun run(L"r -x 100 -y 200");
+        HWND menu = WaitMenu(run.process.pid);
+        ASSERT_NE(menu, nullptr);
+        EXPECT_RECT(testdesk::ScreenRect(menu), Rect(100, 200, 150, rowHeight + 2));
+        EXPECT_EQ(run.CloseByDeactivation(), 0);
+    }
+    EXPECT_EQ(testdesk::ReadBytes(MenuFile(L"r.ini")), before);
+    EXPECT_TRUE(::GetFileAttributesW(MenuFile(L"r.ini").c_str()) & FILE_ATTRIBUTE_READONLY);
+
     // A folder where the file should be: nothing to read, nothing written.
     ASSERT_TRUE(testdesk::MakeDirs(MenuFile(L"d.ini")));
     MenuRun run(L"d -x 100 -y 200");
@@ -480,5 +493,5 @@ TEST_F(PelnorRun, AFileThatCannotBeWrittenStaysWholeAndTheRunEnds) {
         } while (::FindNextFileW(find, &found));
         ::FindClose(find);
     }
-    EXPECT_EQ(names, (std::vector<std::wstring>{L"d.ini", L"m.ini"}));
+    EXPECT_EQ(names, (std::vector<std::wstring>{L"d.ini", L"m.ini", L"r.ini"}));
 }

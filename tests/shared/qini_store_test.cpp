@@ -229,6 +229,28 @@ TEST_F(QiniFiles, AFailedSaveRaisesTheFileErrorAndLeavesTheOldFileWhole) {
     EXPECT_EQ(FolderEntries(dir), std::vector<std::wstring>{L"keep.ini"});
 }
 
+TEST_F(QiniFiles, AReadOnlyFileIsNotReplaced) {
+    const std::wstring path = PathOf(L"fixed.ini");
+    const Bytes old = Utf16Le(L"Top=5\r\n");
+    ASSERT_TRUE(testdesk::WriteBytes(path, old));
+    ASSERT_TRUE(::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY));
+    TQini store;
+    ASSERT_TRUE(store.Load(File(L"fixed.ini")));
+    store.WriteValue(L"Top", 99);
+
+    EXPECT_THROW(store.Save(File(L"fixed.ini")), EFCreateError);
+    EXPECT_EQ(testdesk::ReadBytes(path), old);
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    EXPECT_NE(attributes, INVALID_FILE_ATTRIBUTES);
+    EXPECT_TRUE(attributes & FILE_ATTRIBUTE_READONLY) << "the mark stays";
+    EXPECT_EQ(FolderEntries(dir), std::vector<std::wstring>{L"fixed.ini"});
+
+    // Without the mark the same save goes through.
+    ASSERT_TRUE(::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL));
+    EXPECT_TRUE(store.Save(File(L"fixed.ini")));
+    EXPECT_EQ(testdesk::ReadBytes(path), Utf16Le(L"Top=99\r\n"));
+}
+
 TEST_F(QiniFiles, WithoutAFolderNamesAreTakenFromTheCurrentFolder) {
     wchar_t saved[MAX_PATH] = {};
     ::GetCurrentDirectoryW(MAX_PATH, saved);

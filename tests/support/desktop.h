@@ -86,7 +86,8 @@ bool WriteUtf16Lines(const std::wstring& path, const std::vector<std::wstring>& 
 // Lines of a UTF-16LE file with the mark; empty when it has none or is missing.
 std::vector<std::wstring> ReadUtf16Lines(const std::wstring& path);
 bool FileExists(const std::wstring& path);
-// Deletes a folder with everything below it; true when it is gone.
+// Deletes a folder with everything below it (read-only files too); true
+// when it is gone.
 bool RemoveTree(const std::wstring& path);
 bool MakeDirs(const std::wstring& path);
 // The user's application-data folder and the programs' settings folders.
