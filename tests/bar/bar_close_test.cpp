@@ -7,6 +7,7 @@
 // reports a write into a freed button.
 #include <gtest/gtest.h>
 
+#include "bar_form_close.h"
 #include "bar_test_support.h"
 #include "d01.h"
 #include "desktop.h"
@@ -19,12 +20,6 @@
 using namespace bartest;
 
 namespace {
-
-void DrainQuit() {
-    MSG m;
-    while (PeekMessageW(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-    }
-}
 
 HWND ErrorBox() { return DialogWindow(GetCurrentProcessId()); }
 
@@ -58,16 +53,7 @@ protected:
     void SetUp() override { RemoveIniDir(); }
     void TearDown() override {
         if (HWND box = ErrorBox()) PostMessageW(box, WM_COMMAND, IDOK, 0);
-        if (form) {
-            if (BarState) {
-                try {
-                    form->Close();
-                } catch (...) {
-                }
-            }
-            DrainQuit();
-            delete form;
-        }
+        CloseBarForm(form);
         if (IsWindow(boxWindow)) DestroyWindow(boxWindow);
         RemoveIniDir();
     }

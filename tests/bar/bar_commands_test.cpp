@@ -3,6 +3,7 @@
 // records; the clipboard format "DOVRAK" and file lists from other programs.
 #include <gtest/gtest.h>
 
+#include "bar_form_close.h"
 #include "bar_test_support.h"
 #include "d01.h"
 #include "desktop.h"
@@ -17,12 +18,6 @@
 using namespace bartest;
 
 namespace {
-
-void DrainQuit() {
-    MSG m;
-    while (PeekMessageW(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-    }
-}
 
 std::wstring Text(TKVar& v) { return v.c_str(); }
 
@@ -55,16 +50,7 @@ protected:
         testdesk::MoveMouse(900, 700);
     }
     void TearDown() override {
-        if (form) {
-            if (BarState) {
-                try {
-                    form->Close();
-                } catch (...) {
-                }
-            }
-            DrainQuit();
-            delete form;
-        }
+        CloseBarForm(form);
         ClearClipboard();
         RemoveIniDir();
     }

@@ -3,6 +3,7 @@
 // real input while their loops run, or made directly for table cases.
 #include <gtest/gtest.h>
 
+#include "bar_form_close.h"
 #include "bar_test_support.h"
 #include "d01.h"
 #include "desktop.h"
@@ -19,12 +20,6 @@
 using namespace bartest;
 
 namespace {
-
-void DrainQuit() {
-    MSG m;
-    while (PeekMessageW(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-    }
-}
 
 std::wstring Text(TKVar& v) { return v.c_str(); }
 std::wstring TextOf(TControl* c) { return c->Text(); }
@@ -82,16 +77,7 @@ protected:
     }
     void TearDown() override {
         delete KSetup;
-        if (form) {
-            if (BarState) {
-                try {
-                    form->Close();
-                } catch (...) {
-                }
-            }
-            DrainQuit();
-            delete form;
-        }
+        CloseBarForm(form);
         for (const auto& f : installed) DeleteFileW(f.c_str());
         if (!programsExisted) testdesk::RemoveTree(programs);
         testdesk::RemoveTree(pelnorDir);

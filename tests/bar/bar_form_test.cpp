@@ -3,6 +3,7 @@
 // the handlers that run after the close.
 #include <gtest/gtest.h>
 
+#include "bar_form_close.h"
 #include "bar_test_support.h"
 #include "d01.h"
 #include "desktop.h"
@@ -20,12 +21,6 @@ using namespace bartest;
 
 namespace {
 
-void DrainQuit() {
-    MSG m;
-    while (PeekMessageW(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-    }
-}
-
 const std::vector<std::wstring> kDefaultFile = {
     L"Dovrak=0.06",         L"Top=0",          L"Left=400",     L"FormColor=9981440",
     L"ButtonColor=14215660", L"TextColor=9981440", L"ButtonSize=16", L"AutoHide=0",
@@ -37,16 +32,7 @@ class BarForm : public ::testing::Test {
 protected:
     void SetUp() override { RemoveIniDir(); }
     void TearDown() override {
-        if (form) {
-            if (BarState) {
-                try {
-                    form->Close();
-                } catch (...) {
-                }
-            }
-            DrainQuit();
-            delete form;
-        }
+        CloseBarForm(form);
         RemoveIniDir();
     }
     void StartBar() {

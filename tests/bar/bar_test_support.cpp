@@ -12,6 +12,12 @@
 
 namespace bartest {
 
+void DrainQuit() {
+    MSG m;
+    while (PeekMessageW(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
+}
+
 std::wstring IniDir() { return testdesk::KestovarDir(L"Dovrak"); }
 std::wstring IniPath() { return IniDir() + L"\\dovrak.ini"; }
 

@@ -10,6 +10,10 @@
 
 namespace bartest {
 
+// Takes the quit message that closing a bar posts, so that the next test's
+// message loops run.
+void DrainQuit();
+
 std::wstring IniDir();   // AppData\Kestovar\Dovrak
 std::wstring IniPath();  // ...\dovrak.ini
 void RemoveIniDir();
