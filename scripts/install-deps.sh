@@ -3,7 +3,7 @@
 # Does nothing when everything is there already.
 set -euo pipefail
 packages=(cmake ninja-build googletest g++-mingw-w64-x86-64-posix mingw-w64-tools
-          wine wine64 xvfb xauth x11-utils imagemagick fonts-ipafont-gothic fp-utils)
+          wine wine64 xvfb xauth x11-utils imagemagick fonts-ipafont-gothic fonts-liberation fp-utils)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
