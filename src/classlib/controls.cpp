@@ -450,6 +450,13 @@ RECT TControl::FrameInsets() {
         style = params.Style;
         exStyle = params.ExStyle;
     }
+    // Without a border, a dialog frame, a sizing frame or an edge the client
+    // area is the whole window. The system is not asked then: the question
+    // costs it tens of microseconds, and a control without a window asks at
+    // every change of its place or size.
+    constexpr DWORD kFrameStyles = WS_BORDER | WS_DLGFRAME | WS_THICKFRAME;
+    constexpr DWORD kFrameExStyles = WS_EX_DLGMODALFRAME | WS_EX_CLIENTEDGE | WS_EX_STATICEDGE | WS_EX_WINDOWEDGE;
+    if (!(style & kFrameStyles) && !(exStyle & kFrameExStyles)) return r;
     ::AdjustWindowRectEx(&r, style, FALSE, exStyle);
     return r;
 }
