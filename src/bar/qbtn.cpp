@@ -13,6 +13,7 @@ TQButtonArray::TQButtonArray(int count, TForm* owner, TPopupMenu* popup) {
     Owner = owner;
     Buttons = static_cast<TKButton**>(std::calloc(static_cast<size_t>(Count), sizeof(TKButton*)));
     if (!Buttons) throw OutOfMemoryError();
+    KPROBE_SPAN(ksButtonMake);
     for (int i = 0; i < Count; ++i) {
         auto* button = new TKButton(owner);
         Buttons[i] = button;

@@ -279,6 +279,7 @@ namespace {
 
 // Puts button i right after buttons 0 .. i - 1, as high as the bar; its left edge.
 int PlaceButton(TKButton* b, int i) {
+    KPROBE_SPAN(ksButtonPlace);
     int x = 10;
     for (int j = 0; j < i; ++j) x += ButtonArray->Buttons[j]->Width();
     b->SetLeft(x);
@@ -305,7 +306,11 @@ int LayoutButton(int i) {
     const int size = BarState->ButtonSize;
     if (Flag(i, FlagShowText)) {
         const UnicodeString caption = Field(i, FieldCaption);
-        b->SetCaption(caption);
+        {
+            KPROBE_SPAN(ksButtonCaption);
+            b->SetCaption(caption);
+        }
+        KPROBE_SPAN(ksButtonLook);
         const int fontSize = CaptionFontSizeFor(size);
         b->Font()->SetName(CaptionFont);
         b->Font()->SetSize(fontSize);
@@ -315,12 +320,25 @@ int LayoutButton(int i) {
         b->Font()->SetColor(FieldColor(Field(i, FieldTextColor), BarState->TextColor));
         b->SetFaceColor(FieldColor(Field(i, FieldFaceColor), BarState->ButtonColor));
     } else {
-        b->SetWidth(IconButtonWidthFor(size));
-        b->SetCaption(L"");
-        b->SetFaceColor(BarState->ButtonColor);
+        {
+            KPROBE_SPAN(ksButtonPlace);
+            b->SetWidth(IconButtonWidthFor(size));
+        }
+        {
+            KPROBE_SPAN(ksButtonCaption);
+            b->SetCaption(L"");
+        }
+        {
+            KPROBE_SPAN(ksButtonLook);
+            b->SetFaceColor(BarState->ButtonColor);
+        }
+        KPROBE_SPAN(ksButtonGlyph);
         DrawButtonIcon(b->Glyph(), Field(i, FieldTarget), IconKindFor(size), BarState->ButtonColor);
     }
-    b->Show();
+    {
+        KPROBE_SPAN(ksButtonShow);
+        b->Show();
+    }
     return x + b->Width();
 }
 

@@ -7,6 +7,12 @@
 // The memory DC and the canvas live as long as the bitmap, so a canvas
 // pointer stays valid across size and format changes; the new section is
 // selected into the same DC.
+//
+// A bitmap that is still white everywhere, and whose canvas was never asked
+// for, has no section yet: it is made when the image is first asked for
+// (Handle, ScanLine, Canvas, ReleaseHandle, a copy into a bitmap that has a
+// canvas). Sizes and formats set one after another before anything is drawn
+// then make one section instead of one each.
 
 #include "graphics.h"
 #include "probe.h"
@@ -114,6 +120,7 @@ void TBitmap::SetPixelFormat(TPixelFormat format) {
 }
 
 void* TBitmap::ScanLine(int y) {
+    NeedSection();
     if (!FBits || y < 0 || y >= FHeight)
         throw EInvalidGraphicOperation(L"Scan line index " + IntToStr(y) + L" out of range");
     ::GdiFlush();  // drawing through the canvas may still be queued
@@ -134,6 +141,9 @@ void TBitmap::Assign(const TBitmap* source) {
         ::GdiFlush();
         std::memcpy(bits, source->FBits,
                     RowBytes(source->FWidth, source->FPixelFormat) * static_cast<size_t>(source->FHeight));
+    } else if (FDC && !source->Empty()) {
+        // A white source without its section yet; the canvas needs one now.
+        section = CreateSection(source->FWidth, source->FHeight, source->FPixelFormat, &bits);
     }
     Install(section, bits, source->FWidth, source->FHeight, source->FPixelFormat);
     FTransparent = source->FTransparent;
@@ -156,7 +166,7 @@ void TBitmap::SetTransparentMode(TTransparentMode mode) {
 
 TColor TBitmap::TransparentColor() const {
     if (FTransparentMode == tmFixed && FTransparentColor != clDefault) return FTransparentColor;
-    if (!FBits) return clDefault;
+    if (!FBits) return Empty() ? clDefault : clWhite;  // no section yet: white everywhere
     ::GdiFlush();
     const auto* p = static_cast<const uint8_t*>(FBits) +
                     static_cast<size_t>(FHeight - 1) * RowBytes(FWidth, FPixelFormat);  // (0, Height - 1)
@@ -174,6 +184,7 @@ void TBitmap::SetTransparentColor(TColor color) {
 TCanvas* TBitmap::Canvas() {
     if (!FCanvas) {
         if (!FDC) {
+            NeedSection();
             FDC = ::CreateCompatibleDC(nullptr);
             if (!FDC) throw EOSError(L"Cannot create a device context for a bitmap");
             FOldBitmap = ::GetCurrentObject(FDC, OBJ_BITMAP);
@@ -185,9 +196,13 @@ TCanvas* TBitmap::Canvas() {
     return FCanvas;
 }
 
-HBITMAP TBitmap::Handle() { return FBitmap; }
+HBITMAP TBitmap::Handle() {
+    NeedSection();
+    return FBitmap;
+}
 
 HBITMAP TBitmap::ReleaseHandle() {
+    NeedSection();
     HBITMAP section = FBitmap;
     if (FDC && FBitmap) ::SelectObject(FDC, FOldBitmap);
     if (section) ::GdiFlush();
@@ -209,7 +224,9 @@ void TBitmap::FreeImage() {
 void TBitmap::Recreate(int width, int height, TPixelFormat format) {
     HBITMAP section = nullptr;
     void* bits = nullptr;
-    if (width > 0 && height > 0) {
+    // Still white and without a canvas: the section waits until it is needed.
+    const bool deferred = !FBits && !FDC;
+    if (width > 0 && height > 0 && !deferred) {
         section = CreateSection(width, height, format, &bits);
         if (FBits) {
             ::GdiFlush();
@@ -217,6 +234,13 @@ void TBitmap::Recreate(int width, int height, TPixelFormat format) {
         }
     }
     Install(section, bits, width, height, format);
+}
+
+void TBitmap::NeedSection() {
+    if (FBitmap || FWidth == 0 || FHeight == 0) return;
+    void* bits = nullptr;
+    HBITMAP section = CreateSection(FWidth, FHeight, FPixelFormat, &bits);
+    Install(section, bits, FWidth, FHeight, FPixelFormat);
 }
 
 void TBitmap::Install(HBITMAP section, void* bits, int width, int height, TPixelFormat format) {

@@ -212,6 +212,7 @@ LRESULT CALLBACK KestovarWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPar
         control->FHandle = hwnd;
         Attach(control, hwnd);
     }
+    KPROBE_COUNT(kcMessages);
     TMessage m{msg, wParam, lParam, 0};
     {
         DispatchScope scope(control);
@@ -287,6 +288,7 @@ void TControl::DefaultHandler(TMessage& Message) {
 }
 
 void TControl::CreateParams(TCreateParams& Params) {
+    KPROBE_COUNT(kcCreateParams);
     Params.Caption = FCaption;
     Params.Style = WS_CHILD | WS_CLIPSIBLINGS;
     if (FVisible) Params.Style |= WS_VISIBLE;
@@ -332,6 +334,7 @@ void TControl::RegisterWindowClass(const TCreateParams& Params) {
 
 void TControl::CreateWnd() {
     if (FHandle) return;
+    KPROBE_SPAN(ksCreateWnd);
     TCreateParams params;
     CreateParams(params);
     if ((params.Style & WS_CHILD) && !params.WndParent)
@@ -341,9 +344,13 @@ void TControl::CreateWnd() {
     HMENU id = (params.Style & WS_CHILD) ? reinterpret_cast<HMENU>(static_cast<INT_PTR>(NextControlId())) : nullptr;
     TControl* saved = t_creating;
     t_creating = this;
-    HWND hwnd = ::CreateWindowExW(params.ExStyle, params.WinClassName.c_str(), params.Caption.c_str(), params.Style,
-                                  params.X, params.Y, params.Width, params.Height, params.WndParent, id, Instance(),
-                                  nullptr);
+    HWND hwnd = nullptr;
+    {
+        KPROBE_SPAN(ksCreateWindow);
+        hwnd = ::CreateWindowExW(params.ExStyle, params.WinClassName.c_str(), params.Caption.c_str(), params.Style,
+                                 params.X, params.Y, params.Width, params.Height, params.WndParent, id, Instance(),
+                                 nullptr);
+    }
     t_creating = saved;
     if (!hwnd) throw EOSError(L"The window of " + ClassName() + L" cannot be created");
     KPROBE_COUNT(kcWindows);
@@ -443,6 +450,13 @@ RECT TControl::FrameInsets() {
         style = params.Style;
         exStyle = params.ExStyle;
     }
+    // Without a border, a dialog frame, a sizing frame or an edge the client
+    // area is the whole window. The system is not asked then: the question
+    // costs it tens of microseconds, and a control without a window asks at
+    // every change of its place or size.
+    constexpr DWORD kFrameStyles = WS_BORDER | WS_DLGFRAME | WS_THICKFRAME;
+    constexpr DWORD kFrameExStyles = WS_EX_DLGMODALFRAME | WS_EX_CLIENTEDGE | WS_EX_STATICEDGE | WS_EX_WINDOWEDGE;
+    if (!(style & kFrameStyles) && !(exStyle & kFrameExStyles)) return r;
     ::AdjustWindowRectEx(&r, style, FALSE, exStyle);
     return r;
 }

@@ -243,7 +243,10 @@ void TForm::SetVisible(bool visible) {
     if (::IsWindowVisible(FHandle)) return;
     Fire(OnShow, static_cast<TObject*>(this));
     if (!FHandle) return;
-    ::ShowWindow(FHandle, SW_SHOW);
+    {
+        KPROBE_SPAN(ksFormShow);
+        ::ShowWindow(FHandle, SW_SHOW);
+    }
     KPROBE_MOMENT(kpShown);
     Perform(CM_VISIBLECHANGED, 1);
 }

@@ -216,6 +216,8 @@ public:
 
 private:
     void Recreate(int width, int height, TPixelFormat format);
+    // Makes the white section of a bitmap that has a size but no section yet.
+    void NeedSection();
     void Install(HBITMAP section, void* bits, int width, int height, TPixelFormat format);
     void Changed();
 

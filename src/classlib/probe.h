@@ -32,12 +32,25 @@ enum KProbeCounter {
     kcFaces,          // button faces composed (TKButton::Paint)
     kcTextMeasures,   // caption measurements (GetTextExtentPoint32W)
     kcInvalidations,  // invalidations of a window that exists
+    kcCreateParams,   // window parameters built (CreateParams), for a window or a frame size
+    kcMessages,       // messages through the class library's window procedure
     kcCounterCount
 };
 
 // Time spent inside one kind of work, summed over its calls.
 enum KProbeSpan {
-    ksIcons,  // drawing file icons (DrawFileIcon)
+    ksIcons,          // drawing file icons (DrawFileIcon)
+    ksButtonMake,     // making the button objects with their first settings
+    ksButtonLook,     // setting the buttons' style, colours and font
+    ksButtonPlace,    // setting the buttons' position and size
+    ksButtonGlyph,    // setting the buttons' glyphs
+    ksButtonCaption,  // setting the buttons' captions
+    ksButtonShow,     // showing the bar's buttons (their windows made)
+    ksCreateWnd,      // making windows (TControl::CreateWnd, each whole)
+    ksCreateWindow,   // inside CreateWindowExW
+    ksFormShow,       // inside ShowWindow of a form
+    ksFaces,          // composing button faces (TKButton::Paint, the copy apart)
+    ksFaceCopy,       // copying the composed faces onto the windows
     ksSpanCount
 };
 

@@ -3,6 +3,7 @@
 #include "f01.h"
 #include "fmenu.h"
 #include "g01.h"
+#include "probe.h"
 
 TQMenuButtons::TQMenuButtons(TKMenu* owner) : Owner(owner) {
     Slots = static_cast<TKButton**>(::GlobalAlloc(GMEM_ZEROINIT, sizeof(TKButton*) * kSlotCount));
@@ -30,6 +31,7 @@ void TQMenuButtons::SetButton(int i, TBitmap* glyph, TKVar caption, TBitmap* und
     }
     TKButton* button = Slots[i];
     if (!button) {
+        KPROBE_SPAN(ksButtonMake);
         button = new TKButton(Owner);
         Slots[i] = button;
         button->Index = i;
@@ -43,26 +45,36 @@ void TQMenuButtons::SetButton(int i, TBitmap* glyph, TKVar caption, TBitmap* und
         button->SetAlignment(taLeftJustify);
         button->SetVisible(true);
     }
-    if (MenuSettings->ColorMode == 3) {
-        button->SetQButtonStyle(qsFlat);
-        button->SetTransparent(true);
-        button->Font()->SetColor(0xFFFFFF);
-    } else {
-        button->SetQButtonStyle(qsFlat);
-        button->SetTransparent(false);
-        button->Font()->SetColor(MenuSettings->TextColor);
-        button->SetFaceColor(MenuSettings->ButtonColor);
+    {
+        KPROBE_SPAN(ksButtonLook);
+        if (MenuSettings->ColorMode == 3) {
+            button->SetQButtonStyle(qsFlat);
+            button->SetTransparent(true);
+            button->Font()->SetColor(0xFFFFFF);
+        } else {
+            button->SetQButtonStyle(qsFlat);
+            button->SetTransparent(false);
+            button->Font()->SetColor(MenuSettings->TextColor);
+            button->SetFaceColor(MenuSettings->ButtonColor);
+        }
+        // Setting the style also sets the hover effect, so this comes after it.
+        button->SetQButtonEnter(qeShade);
+        button->Font()->SetName(MenuSettings->FontName);
+        button->Font()->SetSize(MenuSettings->FontSize);
     }
-    // Setting the style also sets the hover effect, so this comes after it.
-    button->SetQButtonEnter(qeShade);
-    button->Font()->SetName(MenuSettings->FontName);
-    button->Font()->SetSize(MenuSettings->FontSize);
-    const int height = MenuSettings->ItemHeight;
-    button->SetHeight(height);
-    button->SetTop(height * i + 1);
-    button->SetWidth(Owner->Width() - 2);
-    button->UnderGlyph = under;
-    button->SetGlyph(glyph);
+    {
+        KPROBE_SPAN(ksButtonPlace);
+        const int height = MenuSettings->ItemHeight;
+        button->SetHeight(height);
+        button->SetTop(height * i + 1);
+        button->SetWidth(Owner->Width() - 2);
+    }
+    {
+        KPROBE_SPAN(ksButtonGlyph);
+        button->UnderGlyph = under;
+        button->SetGlyph(glyph);
+    }
+    KPROBE_SPAN(ksButtonCaption);
     button->SetCaption(caption.c_str());
 }
 

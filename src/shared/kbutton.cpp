@@ -224,18 +224,22 @@ void TKButton::GlyphChange(TObject* /*Sender*/) { Invalidate(); }
 
 void TKButton::Paint() {
     KPROBE_COUNT(kcFaces);
-    KDrawBackground(this, UnderGlyph, Background);
-    Face->SetSize(Width(), Height());
-    if (State == 0)
-        QDrawUp();
-    else if (State == 1)
-        QDrawDown();
-    else if (State == 3)
-        QDrawDisabled();
-    else if (State == 2)
-        QDrawEnter();
+    {
+        KPROBE_SPAN(ksFaces);
+        KDrawBackground(this, UnderGlyph, Background);
+        Face->SetSize(Width(), Height());
+        if (State == 0)
+            QDrawUp();
+        else if (State == 1)
+            QDrawDown();
+        else if (State == 3)
+            QDrawDisabled();
+        else if (State == 2)
+            QDrawEnter();
+    }
     // A button without a window has nothing to show yet; its first WM_PAINT
     // draws it.
+    KPROBE_SPAN(ksFaceCopy);
     if (HandleAllocated()) Canvas()->Draw(0, 0, Face);
 }
 

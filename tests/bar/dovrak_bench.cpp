@@ -128,6 +128,8 @@ void PrintProbePhases(const std::vector<std::pair<POINT, COLORREF>>& one,
     };
     std::printf("start-up phases of the probe copy, median of %d runs:\n", kProbeRuns);
     probephases::PrintPhases(phases, names, runs);
+    std::printf("time spent inside kinds of work, summed over the start:\n");
+    probephases::PrintSpans(names, runs, items, {{0, 1}});
     std::printf("what the start asked for (last run):\n");
     probephases::PrintCounts(names, runs, items, {{0, 1}}, kpItemsEnd);
     std::printf("  (each+: what each further button costs, 50 buttons against 1)\n");

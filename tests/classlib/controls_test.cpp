@@ -464,6 +464,47 @@ TEST_F(WindowTest, FormPropertiesReachTheWindow) {
     }
 }
 
+// The client size a control reports before its window exists is the one its
+// window gets, framed or not.
+TEST_F(WindowTest, TheClientSizeBeforeTheWindowIsTheWindowsClientSize) {
+    TForm* form = MainForm();
+    struct Case {
+        const char* what;
+        std::function<TControl*()> make;
+    };
+    const Case cases[] = {
+        {"frameless custom control", [&] { return new TProbe(form); }},
+        {"edit with a client edge", [&] { return new TTestEdit(form); }},
+        {"borderless form", [&] {
+             auto* f = new TForm(Application);
+             f->SetBorderStyle(bsNone);
+             return f;
+         }},
+        {"single-border form", [&] {
+             auto* f = new TForm(Application);
+             f->SetBorderStyle(bsSingle);
+             return f;
+         }},
+        {"dialog form", [&] {
+             auto* f = new TForm(Application);
+             f->SetBorderStyle(bsDialog);
+             return f;
+         }},
+    };
+    for (const Case& c : cases) {
+        TControl* control = c.make();
+        if (!dynamic_cast<TForm*>(control)) control->SetParent(form);
+        control->SetBounds(20, 30, 150, 90);
+        ASSERT_FALSE(control->HandleAllocated()) << c.what;
+        const int w = control->ClientWidth(), h = control->ClientHeight();
+        RECT client{};
+        ASSERT_TRUE(GetClientRect(control->Handle(), &client)) << c.what;
+        EXPECT_EQ(w, client.right) << c.what;
+        EXPECT_EQ(h, client.bottom) << c.what;
+        delete control;
+    }
+}
+
 TEST_F(WindowTest, FormsEraseWithTheirColourAndPaintThroughTheirCanvas) {
     TForm* form = MainForm();
     form->SetColor(clBlue);

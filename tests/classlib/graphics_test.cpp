@@ -586,6 +586,78 @@ TEST(Picture, ForwardsTheBitmapsChanges) {
     EXPECT_EQ(changes, 2);
 }
 
+// Sizes and formats set before anything is drawn make no section each: the
+// one section is made when the image is first asked for, white as ever.
+TEST(Bitmap, ASectionIsMadeOnceWhenTheImageIsFirstAskedFor) {
+    {
+        TBitmap warm;
+        warm.SetSize(2, 2);
+        warm.Canvas();
+    }
+    const DWORD start = GdiObjects();
+    ASSERT_GT(start, 0u) << "GDI object count not available";
+    // What is asked for, and the objects it leaves: the section, and the
+    // memory DC of the bitmap's canvas when that is made.
+    struct Case {
+        const char* what;
+        std::function<void(TBitmap&)> ask;
+        DWORD objects;
+    };
+    const Case cases[] = {
+        {"handle", [](TBitmap& b) { EXPECT_TRUE(IsGdiObject(b.Handle())); }, 1},
+        {"scan line", [](TBitmap& b) { EXPECT_EQ(PixelAt(b, 6, 4), kWhite); }, 1},
+        {"canvas", [](TBitmap& b) { EXPECT_EQ(b.Canvas()->Pixel(6, 4), clWhite); }, 2},
+        {"copy drawn", [](TBitmap& b) {
+             TBitmap target;
+             target.SetPixelFormat(pf24bit);
+             target.SetSize(7, 5);
+             FillColor(target, clRed);
+             target.Canvas()->Draw(0, 0, &b);
+             EXPECT_EQ(PixelAt(target, 6, 4), kWhite);
+         }, 2},
+    };
+    for (const Case& c : cases) {
+        TBitmap b;
+        b.SetPixelFormat(pf24bit);
+        b.SetSize(100, 22);
+        b.SetSize(7, 5);
+        b.SetPixelFormat(pf32bit);
+        EXPECT_EQ(GdiObjects(), start) << c.what;
+        EXPECT_EQ(b.Width(), 7);
+        EXPECT_EQ(b.Height(), 5);
+        EXPECT_FALSE(b.Empty());
+        EXPECT_EQ(b.TransparentColor(), clWhite) << c.what;
+        // A copy of the white image is white, and has no section of its own yet either.
+        TBitmap copy;
+        copy.Assign(&b);
+        EXPECT_EQ(GdiObjects(), start) << c.what;
+        EXPECT_EQ(copy.Width(), 7);
+        EXPECT_EQ(copy.PixelFormat(), pf32bit);
+        EXPECT_EQ(PixelAt(copy, 6, 4), kWhite) << c.what;
+        EXPECT_EQ(GdiObjects(), start + 1) << c.what;
+        c.ask(b);
+        EXPECT_EQ(GdiObjects(), start + 1 + c.objects) << c.what;
+        // Drawn on, it keeps what is drawn across later changes as before.
+        SetPixelAt(b, 1, 1, Bgr{1, 2, 3});
+        b.SetSize(8, 6);
+        EXPECT_EQ(PixelAt(b, 1, 1), (Bgr{1, 2, 3})) << c.what;
+        EXPECT_EQ(PixelAt(b, 7, 5), kWhite) << c.what;
+    }
+    // A bitmap whose canvas exists keeps a section for every size.
+    TBitmap drawn;
+    drawn.SetSize(3, 3);
+    TCanvas* canvas = drawn.Canvas();
+    drawn.SetSize(0, 0);
+    drawn.SetSize(4, 4);
+    EXPECT_EQ(canvas->Pixel(3, 3), clWhite);
+    TBitmap source;
+    source.SetSize(5, 5);
+    drawn.Assign(&source);
+    EXPECT_EQ(canvas->Pixel(4, 4), clWhite);
+    EXPECT_NE(GetCurrentObject(canvas->Handle(), OBJ_BITMAP), nullptr);
+    EXPECT_EQ(GetCurrentObject(canvas->Handle(), OBJ_BITMAP), drawn.Handle());
+}
+
 TEST(Bitmap, ReleasesEveryGdiObject) {
     // Warm up whatever the system creates once (stock objects, caches).
     {

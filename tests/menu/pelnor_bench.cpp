@@ -130,6 +130,8 @@ void PrintProbePhases(const Pixels& one, const Pixels& fifty, const Pixels& plai
     };
     std::printf("start-up phases of the probe copy, median of %d runs:\n", kProbeRuns);
     probephases::PrintPhases(phases, names, runs);
+    std::printf("time spent inside kinds of work, summed over the start:\n");
+    probephases::PrintSpans(names, runs, items, {{0, 1}, {2, 3}});
     std::printf("what the start asked for (last run):\n");
     probephases::PrintCounts(names, runs, items, {{0, 1}, {2, 3}}, kpItemsEnd);
     std::printf("  (each+: what each further item costs, 50 items against 1)\n");

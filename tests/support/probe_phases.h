@@ -79,7 +79,17 @@ struct Phase {
 
 inline const char* const kCounterNames[kcCounterCount] = {
     "windows created", "fonts created", "DIB sections", "shell icon calls",
-    "WM_PAINT handled", "button faces", "caption measures", "invalidations"};
+    "WM_PAINT handled", "button faces", "caption measures", "invalidations",
+    "window parameters built", "window messages"};
+
+inline const char* const kSpanNames[ksSpanCount] = {
+    "icons", "button objects made", "button style, colours, font", "button position and size",
+    "button glyphs", "button captions", "bar buttons shown", "windows made (CreateWnd)",
+    "  of it inside CreateWindowExW", "form ShowWindow", "button faces composed", "faces copied to windows"};
+
+inline double SpanMs(const Run& r, KProbeSpan span) {
+    return 1000.0 * static_cast<double>(r.block.Spans[span]) / static_cast<double>(r.block.Frequency);
+}
 
 // Prints a table: one row per phase, one column per case (median of its runs).
 inline void PrintPhases(const std::vector<Phase>& phases, const std::vector<const char*>& caseNames,
@@ -94,6 +104,34 @@ inline void PrintPhases(const std::vector<Phase>& phases, const std::vector<cons
             for (const Run& r : list)
                 if (r.ok) v.push_back(ph.time(r));
             std::printf(" %14.1f", Median(v));
+        }
+        std::printf("\n");
+    }
+}
+
+// Prints the time summed inside each kind of work (median per case), the
+// spans that stayed empty in every case left out, and what each further item
+// or button adds to each, for each pair of cases (small, large).
+inline void PrintSpans(const std::vector<const char*>& caseNames, const std::vector<std::vector<Run>>& runs,
+                       const std::vector<int>& items, const std::vector<std::pair<size_t, size_t>>& pairs) {
+    std::printf("  %-34s", "time inside (ms, median)");
+    for (const char* c : caseNames) std::printf(" %14s", c);
+    for (const auto& pair : pairs) std::printf(" %14s", (std::string("each+ ") + caseNames[pair.second]).c_str());
+    std::printf("\n");
+    for (int s = 0; s < ksSpanCount; ++s) {
+        std::vector<double> medians;
+        for (const auto& list : runs) {
+            std::vector<double> v;
+            for (const Run& r : list)
+                if (r.ok) v.push_back(SpanMs(r, static_cast<KProbeSpan>(s)));
+            medians.push_back(Median(v));
+        }
+        if (std::all_of(medians.begin(), medians.end(), [](double m) { return m <= 0; })) continue;
+        std::printf("  %-34s", kSpanNames[s]);
+        for (double m : medians) std::printf(" %14.2f", m);
+        for (const auto& [small, large] : pairs) {
+            const int d = items[large] - items[small];
+            std::printf(" %14.3f", d ? (medians[large] - medians[small]) / d : 0.0);
         }
         std::printf("\n");
     }
