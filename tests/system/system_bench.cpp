@@ -51,13 +51,19 @@ bool Shows(const Pixels& pixels) {
 }
 
 // What a painted menu of n rows at the window's place shows over white.
-Pixels PaintedPixels(HWND menu, int n, int row) {
+// A menu taller than the screen is kept on it and may lie over the bar,
+// whose blurred picture then tints the frame's corner: that corner is not
+// looked at.
+Pixels PaintedPixels(HWND menu, HWND bar, int n, int row) {
     const RECT r = testdesk::ScreenRect(menu);
+    RECT nearBar = testdesk::ScreenRect(bar);
+    ::InflateRect(&nearBar, 8, 8);  // the blur's reach
     const int cy = ::GetSystemMetrics(SM_CYSCREEN);
     const COLORREF grey = RGB(99, 99, 99);  // 255 x 100 / 256
     const int light = 99 + 156 * 160 / 256;  // the frame's light corner
     Pixels pixels;
-    if (r.top >= 0) pixels.push_back({POINT{r.left, r.top}, RGB(light, light, light)});
+    const POINT corner{r.left, r.top};
+    if (r.top >= 0 && !::PtInRect(&nearBar, corner)) pixels.push_back({corner, RGB(light, light, light)});
     const int lastRow = r.top + 1 + (n - 1) * row + row / 2;
     if (lastRow < cy) pixels.push_back({POINT{r.left + 120, lastRow}, grey});
     const int top = static_cast<int>(r.top), bottom = static_cast<int>(r.bottom);
@@ -94,7 +100,7 @@ Run ClickToMenu(HWND bar, size_t button, int n, int row, backdrop::Window& back,
                 ::QueryPerformanceCounter(&t);
                 run.visible = Ms(t0, t);
                 menu = menus.front();
-                pixels = PaintedPixels(menu, n, row);
+                pixels = PaintedPixels(menu, bar, n, row);
             }
         }
         if (menu && Shows(pixels)) {
