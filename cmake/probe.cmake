@@ -13,6 +13,9 @@ function(kestovar_probe_copy target)
     add_executable(${copy} WIN32 EXCLUDE_FROM_ALL ${sources})
     set_target_properties(${copy} PROPERTIES OUTPUT_NAME ${target}
       RUNTIME_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/probe)
+    # Without debugging information, as the programs are shipped: under Wine
+    # a start reads the whole image, and that information is most of it.
+    add_custom_command(TARGET ${copy} POST_BUILD COMMAND ${CMAKE_STRIP} $<TARGET_FILE:${copy}>)
   else()
     add_library(${copy} STATIC EXCLUDE_FROM_ALL ${sources})
   endif()
@@ -42,4 +45,17 @@ function(kestovar_probe_copy target)
     add_dependencies(${copy} ${deps})
   endif()
   target_compile_definitions(${copy} PUBLIC KESTOVAR_PROBE=1)
+endfunction()
+
+# kestovar_shipped_copy(target)
+# A copy of a program without debugging information, as the package ships
+# it, written as shipped/<file name> beside the program and made by the
+# target <target>_shipped (only when asked for: the benchmarks time these).
+function(kestovar_shipped_copy target)
+  set(out ${CMAKE_CURRENT_BINARY_DIR}/shipped/${target}.exe)
+  add_custom_command(OUTPUT ${out}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_CURRENT_BINARY_DIR}/shipped
+    COMMAND ${CMAKE_STRIP} -o ${out} $<TARGET_FILE:${target}>
+    DEPENDS ${target} VERBATIM)
+  add_custom_target(${target}_shipped DEPENDS ${out})
 endfunction()
