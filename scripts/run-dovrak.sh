@@ -70,10 +70,12 @@ run_bar() {
   dovrak_dir="$progfiles/Dovrak"
   pelnor_dir="$progfiles/Pelnor"
   mkdir -p "$dovrak_dir"
-  cp "$KESTOVAR_BUILD/src/bar/dovrak.exe" "$dovrak_dir/dovrak.exe"
+  # Installed as the package ships them, without debugging information
+  # (under Wine a start reads the whole image).
+  x86_64-w64-mingw32-strip -o "$dovrak_dir/dovrak.exe" "$KESTOVAR_BUILD/src/bar/dovrak.exe"
   if [ -f "$KESTOVAR_BUILD/src/menu/pelnor.exe" ]; then
     mkdir -p "$pelnor_dir"
-    cp "$KESTOVAR_BUILD/src/menu/pelnor.exe" "$pelnor_dir/pelnor.exe"
+    x86_64-w64-mingw32-strip -o "$pelnor_dir/pelnor.exe" "$KESTOVAR_BUILD/src/menu/pelnor.exe"
   fi
   # The help files lie beside the programs when they are built.
   [ -f "$KESTOVAR_BUILD/src/bar/dovrak.chm" ] && cp "$KESTOVAR_BUILD/src/bar/dovrak.chm" "$dovrak_dir/"
