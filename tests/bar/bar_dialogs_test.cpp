@@ -690,35 +690,21 @@ TEST_F(BarDialogs, KeysMoveThroughTheDialogsInTabOrderAndEnterClosesNothing) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        auto focused = [&c] { return FocusedName(c.dialog()); };
-        std::vector<std::wstring> seen;
-        bool openAfterEnter = false;
-        std::wstring before, changed;
+        KeyWalk w;
+        w.shown = [&c] { return Shown(c.dialog()); };
+        w.open = [&c] { return c.dialog()->ModalResult() == mrNone; };
+        w.focused = [&c] { return FocusedName(c.dialog()); };
+        w.order = c.order;
+        w.fieldAt = c.fieldAt;
+        w.focusField = [&c] { c.field()->SetFocus(); };
+        w.fieldText = [&c] { return TextOf(c.field()); };
+        w.change = c.change;
         StepRunner steps;
-        AddTabWalk(steps, [&c] { return Shown(c.dialog()); }, focused, static_cast<int>(c.order.size()), seen);
-        // Enter in a field: the dialog stays open (the Tab after it arrives).
-        const std::wstring afterField = c.order.at(c.fieldAt + 1);
-        steps.Step("change the field and press Enter", [] { return true; },
-                   [&] {
-                       before = TextOf(c.field());
-                       c.field()->SetFocus();
-                       testdesk::PressKey(c.change);
-                       testdesk::PressKey(VK_RETURN);
-                       testdesk::PressKey(VK_TAB);
-                   })
-            .Step("Tab after Enter", [&] { return focused() == afterField; },
-                  [&] {
-                      openAfterEnter = Shown(c.dialog()) && c.dialog()->ModalResult() == mrNone;
-                      changed = TextOf(c.field());
-                      testdesk::PressKey(VK_ESCAPE);
-                  });
+        AddKeyWalk(steps, w);
         RunModal(steps, c.command);
-        std::vector<std::wstring> expected = c.order;
-        expected.push_back(c.order.front());
-        expected.insert(expected.end(), c.order.rbegin(), c.order.rend());
-        EXPECT_EQ(seen, expected);
-        EXPECT_TRUE(openAfterEnter);
-        EXPECT_NE(changed, before) << "the change reached the field";
+        EXPECT_EQ(w.seen, w.Expected());
+        EXPECT_TRUE(w.openAfterEnter);
+        EXPECT_NE(w.changed, w.before) << "the change reached the field";
         // Esc closed the dialog as Cancel does: nothing written.
         EXPECT_EQ(c.dialog(), nullptr);
         EXPECT_EQ(Text(ButtonStore->GetLine(0)), line);
