@@ -475,14 +475,8 @@ void TForm::Dispatch(TMessage& Message) {
             Message.WParam = key;
             break;
         }
-        case WM_COMMAND:
-            // Esc in a dialog (IsDialogMessageW sends IDCANCEL without a control).
-            if (LOWORD(Message.WParam) == IDCANCEL && Message.LParam == 0 && FModal) {
-                SetModalResult(mrCancel);
-                Message.Result = 0;
-                return;
-            }
-            break;
+        // Esc reaches a form as IDCANCEL from IsDialogMessageW; only a button
+        // made the cancel button takes it (a form without one stays open).
         case WM_PAINT:
             if (OnPaint) {
                 Canvas();

@@ -667,7 +667,7 @@ TEST_F(BarDialogs, EditDialogLayoutTabOrderAndCheckBoxesOverThePanels) {
     CloseEdit();
 }
 
-TEST_F(BarDialogs, KeysMoveThroughTheDialogsInTabOrderAndEnterClosesNothing) {
+TEST_F(BarDialogs, KeysMoveThroughTheDialogsInTabOrderAndEnterOrEscClosesNothing) {
     StartBar({{L"C:\\tools\\qtool.exe", L"KStored", L"Stored title", L"10001", L"Caption"}});
     const std::wstring line = Text(ButtonStore->GetLine(0));
     const int size = BarState->ButtonSize;
@@ -678,15 +678,16 @@ TEST_F(BarDialogs, KeysMoveThroughTheDialogsInTabOrderAndEnterClosesNothing) {
         std::vector<std::wstring> order;
         std::function<TWinControl*()> field;  // where a change is typed and Enter pressed
         size_t fieldAt;                       // its place in the order
+        std::function<void()> cancel;         // clicks its Cancel button
         WORD change;                          // the key that changes the field
     } cases[] = {
         {"edit dialog", [] { EditButton(0); }, [] { return static_cast<TForm*>(FormEdit); },
          {L"EditFile", L"EditClass", L"EditTitle", L"CheckBoxTop", L"CheckBoxAuto", L"CheckBoxControl", L"EditText",
           L"CheckBoxText", L"ButtonOK", L"ButtonCancel"},
-         [] { return static_cast<TWinControl*>(FormEdit->EditText); }, 6, 'Z'},
+         [] { return static_cast<TWinControl*>(FormEdit->EditText); }, 6, [] { Click(FormEdit->ButtonCancel); }, 'Z'},
         {"option dialog", [] { ShowOptions(); }, [] { return static_cast<TForm*>(FormOption); },
          {L"ComboBoxButtonSize", L"CheckBoxAutoHide", L"ButtonOK", L"ButtonCancel"},
-         [] { return static_cast<TWinControl*>(FormOption->ComboBoxButtonSize); }, 0, VK_END},
+         [] { return static_cast<TWinControl*>(FormOption->ComboBoxButtonSize); }, 0, [] { Click(FormOption->ButtonCancel); }, VK_END},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -698,14 +699,16 @@ TEST_F(BarDialogs, KeysMoveThroughTheDialogsInTabOrderAndEnterClosesNothing) {
         w.fieldAt = c.fieldAt;
         w.focusField = [&c] { c.field()->SetFocus(); };
         w.fieldText = [&c] { return TextOf(c.field()); };
+        w.cancel = c.cancel;
         w.change = c.change;
         StepRunner steps;
         AddKeyWalk(steps, w);
         RunModal(steps, c.command);
         EXPECT_EQ(w.seen, w.Expected());
         EXPECT_TRUE(w.openAfterEnter);
+        EXPECT_TRUE(w.openAfterEsc);
         EXPECT_NE(w.changed, w.before) << "the change reached the field";
-        // Esc closed the dialog as Cancel does: nothing written.
+        // Cancel closed the dialog: nothing written.
         EXPECT_EQ(c.dialog(), nullptr);
         EXPECT_EQ(Text(ButtonStore->GetLine(0)), line);
         EXPECT_EQ(BarState->ButtonSize, size);

@@ -261,7 +261,8 @@ std::vector<std::wstring> KeyWalk::Expected() const {
 void AddKeyWalk(StepRunner& steps, KeyWalk& w) {
     AddTabWalk(steps, w.shown, w.focused, static_cast<int>(w.order.size()), w.seen);
     // Enter in a field: the dialog stays open (the Tab after it arrives).
-    const std::wstring afterField = w.order.at(w.fieldAt + 1);
+    const std::wstring afterField = w.order.at((w.fieldAt + 1) % w.order.size());
+    const std::wstring afterEsc = w.order.at((w.fieldAt + 2) % w.order.size());
     steps.Step("change the field and press Enter", [] { return true; },
                [&w] {
                    w.before = w.fieldText();
@@ -275,6 +276,13 @@ void AddKeyWalk(StepRunner& steps, KeyWalk& w) {
                   w.openAfterEnter = w.shown() && w.open();
                   w.changed = w.fieldText();
                   testdesk::PressKey(VK_ESCAPE);
+                  testdesk::PressKey(VK_TAB);
+              })
+        // Esc: the dialog stays open too; then its Cancel button closes it.
+        .Step("Tab after Esc", [&w, afterEsc] { return w.focused() == afterEsc; },
+              [&w] {
+                  w.openAfterEsc = w.shown() && w.open();
+                  w.cancel();
               });
 }
 

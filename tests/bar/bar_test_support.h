@@ -89,8 +89,8 @@ void AddTabWalk(StepRunner& steps, std::function<bool()> ready, std::function<st
                 std::vector<std::wstring>& seen);
 
 // A dialog walked with the keys: Tab round its controls and Shift+Tab back
-// (AddTabWalk), then a key typed into one field, Enter, Tab and, once the
-// Tab has moved on, Esc.
+// (AddTabWalk), then a key typed into one field, Enter, Tab, Esc and Tab;
+// once that Tab has moved on, the dialog's Cancel button closes it.
 struct KeyWalk {
     std::function<bool()> shown;               // the dialog is shown
     std::function<bool()> open;                // ... and has no modal result
@@ -100,9 +100,11 @@ struct KeyWalk {
     std::function<void()> focusField;          // gives the field the focus
     std::function<std::wstring()> fieldText;   // the field's text
     WORD change = 0;                           // the key that changes the field
+    std::function<void()> cancel;              // clicks the dialog's Cancel button
     // What the walk saw:
     std::vector<std::wstring> seen;
     bool openAfterEnter = false;
+    bool openAfterEsc = false;
     std::wstring before, changed;
     // What seen should be: the order, round to its first control, and back.
     std::vector<std::wstring> Expected() const;

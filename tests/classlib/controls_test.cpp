@@ -1009,17 +1009,32 @@ TEST_F(WindowTest, TerminateEndsNestedModalLoopsWithCancelAndRunReturnsAtOnce) {
     EXPECT_LT(GetTickCount64() - start, 2000u);
 }
 
-TEST_F(WindowTest, EscCancelsAModalDialogWithTabStops) {
+TEST_F(WindowTest, EscAloneClosesNoModalDialog) {
     MainForm();
     TForm* dialog = Dialog(200, 200);
     auto* edit = new TTestEdit(dialog);
     edit->SetParent(dialog);
+    auto* second = new TTestEdit(dialog);
+    second->SetParent(dialog);
+    second->SetTop(40);
+    bool openAfterEsc = false;
     StepDriver steps;
+    // Esc, then Tab: once the Tab has moved the focus, the Esc before it has
+    // been handled.
     steps.Add([&] { return ShownAndActive(dialog) && GetFocus() == edit->Handle(); },
-              [&] { testdesk::PressKey(VK_ESCAPE); });
+              [&] {
+                  testdesk::PressKey(VK_ESCAPE);
+                  testdesk::PressKey(VK_TAB);
+              });
+    steps.Add([&] { return GetFocus() == second->Handle(); },
+              [&] {
+                  openAfterEsc = IsWindowVisible(dialog->Handle()) && dialog->ModalResult() == mrNone;
+                  dialog->SetModalResult(mrOk);
+              });
     steps.Start();
-    EXPECT_EQ(dialog->ShowModal(), mrCancel);
-    EXPECT_FALSE(steps.timedOut) << "the first tab stop had the focus and Esc closed the dialog";
+    EXPECT_EQ(dialog->ShowModal(), mrOk);
+    EXPECT_FALSE(steps.timedOut) << "the first tab stop had the focus and Tab moved it on";
+    EXPECT_TRUE(openAfterEsc) << "a form without a cancel button stays open on Esc";
 }
 
 // --- closing, keys, activation ---------------------------------------------------

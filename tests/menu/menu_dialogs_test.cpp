@@ -685,7 +685,7 @@ TEST_F(MenuDialogs, EachDialogHasASetupModuleOfItsOwn) {
 
 // --- both dialogs --------------------------------------------------------------------
 
-TEST_F(MenuDialogs, KeysMoveThroughTheDialogsInTabOrderAndEnterClosesNothing) {
+TEST_F(MenuDialogs, KeysMoveThroughTheDialogsInTabOrderAndEnterOrEscClosesNothing) {
     ShowMenu({Item(L"One", L""), Item(L"Two", L"C:\\x.exe")});
     const Lines items = menu->Items->List()->Lines();
     const int width = MenuSettings->ButtonWidth;
@@ -696,14 +696,15 @@ TEST_F(MenuDialogs, KeysMoveThroughTheDialogsInTabOrderAndEnterClosesNothing) {
         std::vector<std::wstring> order;
         std::function<TWinControl*()> field;  // where a change is typed and Enter pressed
         size_t fieldAt;                       // its place in the order
+        std::function<void()> cancel;         // clicks its Cancel button
     } cases[] = {
         {"edit dialog", [this] { EditItem(menu, 1); }, [] { return static_cast<TForm*>(FormEdit); },
          {L"EditFile", L"EditTitle", L"ButtonOK", L"ButtonCancel"},
-         [] { return static_cast<TWinControl*>(FormEdit->EditTitle); }, 1},
+         [] { return static_cast<TWinControl*>(FormEdit->EditTitle); }, 1, [] { Click(FormEdit->ButtonCancel); }},
         {"option dialog", [] { ShowOptionDialog(); }, [] { return static_cast<TForm*>(FormOption); },
          {L"CheckBoxTransparent", L"ComboBoxFontName", L"ComboBoxFontSize", L"ComboBoxWidth", L"ButtonOk",
           L"ButtonCancel"},
-         [] { return static_cast<TWinControl*>(FormOption->ComboBoxWidth); }, 3},
+         [] { return static_cast<TWinControl*>(FormOption->ComboBoxWidth); }, 3, [] { Click(FormOption->ButtonCancel); }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -715,14 +716,16 @@ TEST_F(MenuDialogs, KeysMoveThroughTheDialogsInTabOrderAndEnterClosesNothing) {
         w.fieldAt = c.fieldAt;
         w.focusField = [&c] { c.field()->SetFocus(); };
         w.fieldText = [&c] { return TextOf(c.field()); };
+        w.cancel = c.cancel;
         w.change = '7';
         StepRunner steps;
         bartest::AddKeyWalk(steps, w);
         RunModal(steps, c.command);
         EXPECT_EQ(w.seen, w.Expected());
         EXPECT_TRUE(w.openAfterEnter);
+        EXPECT_TRUE(w.openAfterEsc);
         EXPECT_NE(w.changed, w.before) << "the change reached the field";
-        // Esc closed the dialog as Cancel does: nothing stored.
+        // Cancel closed the dialog: nothing stored.
         EXPECT_EQ(c.dialog(), nullptr);
         EXPECT_EQ(menu->Items->List()->Lines(), items);
         EXPECT_EQ(MenuSettings->ButtonWidth, width);
