@@ -687,7 +687,8 @@ TEST_F(BarDialogs, KeysMoveThroughTheDialogsInTabOrderAndEnterOrEscClosesNothing
          [] { return static_cast<TWinControl*>(FormEdit->EditText); }, 6, [] { Click(FormEdit->ButtonCancel); }, 'Z'},
         {"option dialog", [] { ShowOptions(); }, [] { return static_cast<TForm*>(FormOption); },
          {L"ComboBoxButtonSize", L"CheckBoxAutoHide", L"ButtonOK", L"ButtonCancel"},
-         [] { return static_cast<TWinControl*>(FormOption->ComboBoxButtonSize); }, 0, [] { Click(FormOption->ButtonCancel); }, VK_END},
+         [] { return static_cast<TWinControl*>(FormOption->ComboBoxButtonSize); }, 0,
+         [] { Click(FormOption->ButtonCancel); }, VK_END},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

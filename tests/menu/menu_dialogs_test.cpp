@@ -704,7 +704,8 @@ TEST_F(MenuDialogs, KeysMoveThroughTheDialogsInTabOrderAndEnterOrEscClosesNothin
         {"option dialog", [] { ShowOptionDialog(); }, [] { return static_cast<TForm*>(FormOption); },
          {L"CheckBoxTransparent", L"ComboBoxFontName", L"ComboBoxFontSize", L"ComboBoxWidth", L"ButtonOk",
           L"ButtonCancel"},
-         [] { return static_cast<TWinControl*>(FormOption->ComboBoxWidth); }, 3, [] { Click(FormOption->ButtonCancel); }},
+         [] { return static_cast<TWinControl*>(FormOption->ComboBoxWidth); }, 3,
+         [] { Click(FormOption->ButtonCancel); }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
