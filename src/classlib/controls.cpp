@@ -1042,6 +1042,13 @@ TShiftState KeyShift() {
     return s;
 }
 
+// True when the window is larger than its client area.
+bool HasNonClientArea(HWND window) {
+    RECT w{}, c{};
+    if (!::GetWindowRect(window, &w) || !::GetClientRect(window, &c)) return true;
+    return w.right - w.left != c.right || w.bottom - w.top != c.bottom;
+}
+
 }  // namespace
 
 void TWinControl::Dispatch(TMessage& Message) {
@@ -1069,6 +1076,16 @@ void TWinControl::Dispatch(TMessage& Message) {
             }
             break;
         }
+        case WM_NCPAINT:
+            // A child window of the library's own classes without border or
+            // scroll bar has no frame to draw. The default handling would fetch
+            // a window device context for nothing: under Wine that is a good
+            // part of what a button costs when it is first shown.
+            if (!IsStandardControl() && FParent && !HasNonClientArea(FHandle)) {
+                Message.Result = 0;
+                return;
+            }
+            break;
         case CM_CREATEHANDLES:
             FCreateHandlesPosted = false;
             CreateChildHandles();
