@@ -3,6 +3,9 @@
 // process start until the menu is on the screen and painted (a pixel of its
 // frame and one of its last button), median of many runs, with 1 and with
 // 50 items, translucent and solid, and the ratio to the bare program's;
+// also against the Win32 floor of each case (a plain program with one child
+// window per item, one shell icon and one font: what the system costs for
+// what the menu shows), so that the share of the menu's own work shows;
 // then, from the copy of pelnor.exe built with the start-up probe, the
 // phases of the start with 1 and with 50 items and what each item costs
 // (windows, fonts, DIB sections, shell calls, paints).
@@ -14,6 +17,7 @@
 #include <cstring>
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 using namespace pelnor;
@@ -21,6 +25,8 @@ using namespace pelnor;
 namespace {
 
 const std::wstring kBare = testdesk::WinPath(BARE_POPUP_EXE);
+const std::wstring kFloor = testdesk::WinPath(BARE_ROWS_EXE);
+constexpr COLORREF kFloorFace = RGB(0x60, 0x40, 0x20);
 const std::wstring kProbe = testdesk::WinPath(PELNOR_PROBE_EXE);
 constexpr int kRuns = 21;
 constexpr int kProbeRuns = 11;
@@ -160,42 +166,67 @@ int main() {
     WriteItems(L"plain1", 1, false, false);
     WriteItems(L"plain50", 50, false, false);
 
+    // The Win32 floor: rows of the menu's size at the menu's place, the last
+    // one's face right of its caption seen.
+    const auto floorCase = [row](int rows, int top, bool icon) {
+        std::wstring args = std::to_wstring(rows) + L" down 100 " + std::to_wstring(top) + L" 148 " +
+                            std::to_wstring(row);
+        if (icon) args += L" C:\\windows\\notepad.exe";
+        return std::make_pair(args, Pixels{{POINT{241, top + 1 + (rows - 1) * row + row / 2}, kFloorFace}});
+    };
+    const auto floor1 = floorCase(1, 200, true), floor50 = floorCase(50, top50, true);
+    const auto plainFloor1 = floorCase(1, 200, false), plainFloor50 = floorCase(50, top50, false);
+
     struct Case {
         const char* what;
         std::wstring exe, args;
         Pixels pixels;
+        int floor;  // the case of its Win32 floor, or -1
         std::vector<double> times;
     } cases[] = {
-        {"bare Win32 popup", kBare, L"", {{POINT{110, 210}, RGB(0x20, 0x40, 0x60)}}, {}},
+        {"bare Win32 popup", kBare, L"", {{POINT{110, 210}, RGB(0x20, 0x40, 0x60)}}, -1, {}},
+        {"Win32 floor,  1 row, icon", kFloor, floor1.first, floor1.second, -1, {}},
+        {"Win32 floor, 50 rows, icons", kFloor, floor50.first, floor50.second, -1, {}},
+        {"Win32 floor,  1 row", kFloor, plainFloor1.first, plainFloor1.second, -1, {}},
+        {"Win32 floor, 50 rows", kFloor, plainFloor50.first, plainFloor50.second, -1, {}},
         {"pelnor,  1 item, translucent", Exe(), L"one -x 100 -y 200",
-         {{POINT{100, 200}, corner}, {POINT{220, 200 + 1 + row / 2}, grey}}, {}},
+         {{POINT{100, 200}, corner}, {POINT{220, 200 + 1 + row / 2}, grey}}, 1, {}},
         {"pelnor, 50 items, translucent", Exe(), L"fifty -x 100 -y 0",
-         {{POINT{220, std::max(top50, 0) + 300}, grey}, {last50, grey}}, {}},
-        {"pelnor, 50 items, solid", Exe(), L"solid -x 100 -y 0", {{last50, kButtonColour}}, {}},
+         {{POINT{220, std::max(top50, 0) + 300}, grey}, {last50, grey}}, 2, {}},
+        {"pelnor, 50 items, solid", Exe(), L"solid -x 100 -y 0", {{last50, kButtonColour}}, 2, {}},
         {"pelnor,  1 item, no icon", Exe(), L"plain1 -x 100 -y 200",
-         {{POINT{100, 200}, corner}, {POINT{220, 200 + 1 + row / 2}, grey}}, {}},
+         {{POINT{100, 200}, corner}, {POINT{220, 200 + 1 + row / 2}, grey}}, 3, {}},
         {"pelnor, 50 items, no icons", Exe(), L"plain50 -x 100 -y 0",
-         {{POINT{220, std::max(top50, 0) + 300}, grey}, {last50, grey}}, {}},
+         {{POINT{220, std::max(top50, 0) + 300}, grey}, {last50, grey}}, 4, {}},
     };
     for (int run = 0; run < kRuns; ++run)
         for (Case& k : cases) k.times.push_back(TimeToPainted(k.exe, k.args, k.pixels));
     int status = 0;
-    std::printf("start-up to painted window, median of %d runs:\n", kRuns);
+    std::printf("start-up to painted window, median of %d runs (ratios to the bare popup, goal, and to the\n"
+                "case's Win32 floor):\n",
+                kRuns);
     const double bare = Median(cases[0].times);
+    std::vector<double> medians;
     for (const Case& k : cases) {
         if (std::any_of(k.times.begin(), k.times.end(), [](double x) { return x < 0; })) {
             std::printf("  %-30s a start did not reach the screen within 20 s\n", k.what);
+            medians.push_back(-1);
             status = 1;
             continue;
         }
         const double m = Median(k.times);
-        if (&k == &cases[0])
+        medians.push_back(m);
+        if (&k == &cases[0]) {
             std::printf("  %-30s %8.1f ms\n", k.what, m);
-        else
-            std::printf("  %-30s %8.1f ms  ratio %.2f (goal <= %.2f)\n", k.what, m, m / bare,
-                        std::strstr(k.what, "50 items") ? 2.0 : 1.4);
+        } else if (k.floor < 0) {
+            std::printf("  %-30s %8.1f ms  ratio %.2f\n", k.what, m, m / bare);
+        } else {
+            std::printf("  %-30s %8.1f ms  ratio %.2f (goal <= %.2f), to its floor %.2f\n", k.what, m, m / bare,
+                        std::strstr(k.what, "50 items") ? 2.0 : 1.4,
+                        medians[static_cast<size_t>(k.floor)] > 0 ? m / medians[static_cast<size_t>(k.floor)] : -1);
+        }
     }
-    PrintProbePhases(cases[1].pixels, cases[2].pixels, cases[4].pixels, cases[5].pixels);
+    PrintProbePhases(cases[5].pixels, cases[6].pixels, cases[8].pixels, cases[9].pixels);
     CleanMenuDir();
     return status;
 }
