@@ -251,41 +251,6 @@ void AddTabWalk(StepRunner& steps, std::function<bool()> ready, std::function<st
     }
 }
 
-std::vector<std::wstring> KeyWalk::Expected() const {
-    std::vector<std::wstring> expected = order;
-    expected.push_back(order.front());
-    expected.insert(expected.end(), order.rbegin(), order.rend());
-    return expected;
-}
-
-void AddKeyWalk(StepRunner& steps, KeyWalk& w) {
-    AddTabWalk(steps, w.shown, w.focused, static_cast<int>(w.order.size()), w.seen);
-    // Enter in a field: the dialog stays open (the Tab after it arrives).
-    const std::wstring afterField = w.order.at((w.fieldAt + 1) % w.order.size());
-    const std::wstring afterEsc = w.order.at((w.fieldAt + 2) % w.order.size());
-    steps.Step("change the field and press Enter", [] { return true; },
-               [&w] {
-                   w.before = w.fieldText();
-                   w.focusField();
-                   testdesk::PressKey(w.change);
-                   testdesk::PressKey(VK_RETURN);
-                   testdesk::PressKey(VK_TAB);
-               })
-        .Step("Tab after Enter", [&w, afterField] { return w.focused() == afterField; },
-              [&w] {
-                  w.openAfterEnter = w.shown() && w.open();
-                  w.changed = w.fieldText();
-                  testdesk::PressKey(VK_ESCAPE);
-                  testdesk::PressKey(VK_TAB);
-              })
-        // Esc: the dialog stays open too; then its Cancel button closes it.
-        .Step("Tab after Esc", [&w, afterEsc] { return w.focused() == afterEsc; },
-              [&w] {
-                  w.openAfterEsc = w.shown() && w.open();
-                  w.cancel();
-              });
-}
-
 Pixels GrabScreen(const RECT& area) {
     Pixels px;
     px.width = area.right - area.left;

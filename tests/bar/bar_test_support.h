@@ -88,28 +88,6 @@ private:
 void AddTabWalk(StepRunner& steps, std::function<bool()> ready, std::function<std::wstring()> focused, int presses,
                 std::vector<std::wstring>& seen);
 
-// A dialog walked with the keys: Tab round its controls and Shift+Tab back
-// (AddTabWalk), then a key typed into one field, Enter, Tab, Esc and Tab;
-// once that Tab has moved on, the dialog's Cancel button closes it.
-struct KeyWalk {
-    std::function<bool()> shown;               // the dialog is shown
-    std::function<bool()> open;                // ... and has no modal result
-    std::function<std::wstring()> focused;     // the name of the focused control
-    std::vector<std::wstring> order;           // the Tab order the dialog should have
-    size_t fieldAt = 0;                        // the field's place in it
-    std::function<void()> focusField;          // gives the field the focus
-    std::function<std::wstring()> fieldText;   // the field's text
-    WORD change = 0;                           // the key that changes the field
-    std::function<void()> cancel;              // clicks the dialog's Cancel button
-    // What the walk saw:
-    std::vector<std::wstring> seen;
-    bool openAfterEnter = false;
-    bool openAfterEsc = false;
-    std::wstring before, changed;
-    // What seen should be: the order, round to its first control, and back.
-    std::vector<std::wstring> Expected() const;
-};
-void AddKeyWalk(StepRunner& steps, KeyWalk& walk);
 
 // --- the clipboard, as another program would fill it ---
 // Empties the clipboard.

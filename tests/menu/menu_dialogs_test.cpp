@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "bar_test_support.h"
+#include "key_walk.h"
 #include "desktop.h"
 #include "dsetup.h"
 #include "f01.h"
@@ -26,6 +27,9 @@
 #include <vector>
 
 using bartest::CentreOf;
+using bartest::Click;
+using bartest::FocusedName;
+using bartest::Shown;
 using bartest::StepRunner;
 
 namespace {
@@ -34,23 +38,7 @@ using Lines = std::vector<std::wstring>;
 
 DWORD Pid() { return ::GetCurrentProcessId(); }
 
-bool Shown(TForm* f) { return f && f->HandleAllocated() && ::IsWindowVisible(f->Handle()); }
-
-void Click(TControl* c) {
-    const POINT p = CentreOf(c->Handle());
-    testdesk::LeftClick(p.x, p.y);
-}
-
 std::wstring TextOf(TControl* c) { return c->Text(); }
-
-// The name of the dialog's control that has the keyboard focus (the edit
-// field inside a combo box counts as the combo box), or empty.
-std::wstring FocusedName(TForm* form) {
-    if (!form || !form->HandleAllocated()) return L"";
-    for (HWND h = ::GetFocus(); h && h != form->Handle(); h = ::GetParent(h))
-        if (TControl* c = FindControl(h)) return c->Name;
-    return L"";
-}
 
 std::wstring Lower(std::wstring text) {
     ::CharLowerW(text.data());
@@ -689,45 +677,24 @@ TEST_F(MenuDialogs, KeysMoveThroughTheDialogsInTabOrderAndEnterOrEscClosesNothin
     ShowMenu({Item(L"One", L""), Item(L"Two", L"C:\\x.exe")});
     const Lines items = menu->Items->List()->Lines();
     const int width = MenuSettings->ButtonWidth;
-    struct Case {
-        const char* name;
-        std::function<void()> command;
-        std::function<TForm*()> dialog;
-        std::vector<std::wstring> order;
-        std::function<TWinControl*()> field;  // where a change is typed and Enter pressed
-        size_t fieldAt;                       // its place in the order
-        std::function<void()> cancel;         // clicks its Cancel button
-    } cases[] = {
+    bartest::KeyWalk walks[] = {
         {"edit dialog", [this] { EditItem(menu, 1); }, [] { return static_cast<TForm*>(FormEdit); },
          {L"EditFile", L"EditTitle", L"ButtonOK", L"ButtonCancel"},
-         [] { return static_cast<TWinControl*>(FormEdit->EditTitle); }, 1, [] { Click(FormEdit->ButtonCancel); }},
+         [] { return static_cast<TWinControl*>(FormEdit->EditTitle); }, 1, '7',
+         [] { Click(FormEdit->ButtonCancel); }},
         {"option dialog", [] { ShowOptionDialog(); }, [] { return static_cast<TForm*>(FormOption); },
          {L"CheckBoxTransparent", L"ComboBoxFontName", L"ComboBoxFontSize", L"ComboBoxWidth", L"ButtonOk",
           L"ButtonCancel"},
-         [] { return static_cast<TWinControl*>(FormOption->ComboBoxWidth); }, 3,
+         [] { return static_cast<TWinControl*>(FormOption->ComboBoxWidth); }, 3, '7',
          [] { Click(FormOption->ButtonCancel); }},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        bartest::KeyWalk w;
-        w.shown = [&c] { return Shown(c.dialog()); };
-        w.open = [&c] { return c.dialog()->ModalResult() == mrNone; };
-        w.focused = [&c] { return FocusedName(c.dialog()); };
-        w.order = c.order;
-        w.fieldAt = c.fieldAt;
-        w.focusField = [&c] { c.field()->SetFocus(); };
-        w.fieldText = [&c] { return TextOf(c.field()); };
-        w.cancel = c.cancel;
-        w.change = '7';
+    for (bartest::KeyWalk& w : walks) {
+        SCOPED_TRACE(w.name);
         StepRunner steps;
         bartest::AddKeyWalk(steps, w);
-        RunModal(steps, c.command);
-        EXPECT_EQ(w.seen, w.Expected());
-        EXPECT_TRUE(w.openAfterEnter);
-        EXPECT_TRUE(w.openAfterEsc);
-        EXPECT_NE(w.changed, w.before) << "the change reached the field";
-        // Cancel closed the dialog: nothing stored.
-        EXPECT_EQ(c.dialog(), nullptr);
+        RunModal(steps, w.command);
+        bartest::ExpectKeyWalk(w);
+        // Nothing was stored.
         EXPECT_EQ(menu->Items->List()->Lines(), items);
         EXPECT_EQ(MenuSettings->ButtonWidth, width);
     }
