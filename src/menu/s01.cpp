@@ -9,6 +9,7 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <cstdlib>
 
 // --- the menu file ---------------------------------------------------------
 
@@ -37,15 +38,19 @@ void ReadMenuSettings(TQini* store, TMenuSettings* settings) {
     settings->FontName = store->ReadValueDef(L"FontName", L"Tahoma").c_str();
     settings->FontSize = store->ReadValueDef(L"FontSize", 9).ToInt();
     settings->ButtonWidth = store->ReadValueDef(L"ButtonWidth", 150).ToInt();
-    // A value that leaves no menu to use (no width, wider than the screen,
-    // no font, a row taller than the screen) would fail the same way on
-    // every later run, as the file keeps it: it gives the default instead,
-    // and the default is what is written back.
+    // A value that leaves no menu to use would fail the same way on every
+    // later run, as the file keeps it: it gives the default instead, and the
+    // default is what is written back. A menu needs room for its items
+    // (W - 2 wide) and must fit the screen; a font size is used as read
+    // (0 and negative sizes draw rows too) unless its row would have no
+    // height or be taller than the screen. The font's pixels are checked in
+    // 64 bits first, as the class library's conversion of a size near the
+    // end of the int range overflows into a small font.
     const int cx = ::GetSystemMetrics(SM_CXSCREEN), cy = ::GetSystemMetrics(SM_CYSCREEN);
-    if (settings->ButtonWidth <= 0 || settings->ButtonWidth > cx) settings->ButtonWidth = 150;
-    if (settings->FontSize <= 0 || FontPixels(settings->FontSize) > cy) settings->FontSize = 9;
+    if (settings->ButtonWidth < 3 || settings->ButtonWidth > cx) settings->ButtonWidth = 150;
+    if (std::llabs(FontPixels(settings->FontSize)) > cy) settings->FontSize = 9;
     settings->ItemHeight = MenuItemHeight(settings->FontName, settings->FontSize);
-    if (settings->ItemHeight > cy) {
+    if (settings->ItemHeight <= 0 || settings->ItemHeight > cy) {
         settings->FontSize = 9;
         settings->ItemHeight = MenuItemHeight(settings->FontName, settings->FontSize);
     }

@@ -99,7 +99,7 @@ TEST(MenuFile, SettingsAreReadWithTheirDefaultsAndWrittenInOrder) {
     EXPECT_EQ(s.ItemHeight, MenuItemHeight(L"Tahoma", 9));
 }
 
-TEST(MenuFile, AWidthOrFontSizeThatLeavesNoUsableMenuGivesTheDefault) {
+TEST(MenuFile, AWidthOrFontSizeThatLeavesNoUsableMenuGivesTheDefaultOthersAreKept) {
     const int cx = ::GetSystemMetrics(SM_CXSCREEN);
     struct Case {
         std::wstring line;
@@ -112,10 +112,13 @@ TEST(MenuFile, AWidthOrFontSizeThatLeavesNoUsableMenuGivesTheDefault) {
         {L"ButtonWidth=5000", 150, 9},
         {L"ButtonWidth=" + std::to_wstring(cx + 1), 150, 9},
         {L"ButtonWidth=" + std::to_wstring(cx), cx, 9},  // as wide as the screen
-        {L"ButtonWidth=1", 1, 9},
+        {L"ButtonWidth=1", 150, 9},  // items are W - 2 wide: nothing to click
+        {L"ButtonWidth=2", 150, 9},
+        {L"ButtonWidth=3", 3, 9},
         {L"ButtonWidth=60", 60, 9},
-        {L"FontSize=0", 150, 9},
-        {L"FontSize=-3", 150, 9},
+        {L"FontSize=0", 150, 0},  // the font's own height: rows to click
+        {L"FontSize=-3", 150, -3},
+        {L"FontSize=-1000", 150, 9},
         {L"FontSize=1000", 150, 9},
         {L"FontSize=2147483647", 150, 9},
         {L"FontSize=-2147483648", 150, 9},
@@ -129,6 +132,8 @@ TEST(MenuFile, AWidthOrFontSizeThatLeavesNoUsableMenuGivesTheDefault) {
         EXPECT_EQ(s.ButtonWidth, k.width) << what;
         EXPECT_EQ(s.FontSize, k.fontSize) << what;
         EXPECT_EQ(s.ItemHeight, MenuItemHeight(L"Tahoma", k.fontSize)) << what;
+        EXPECT_GT(s.ItemHeight, 8) << what;
+        EXPECT_LE(s.ItemHeight, ::GetSystemMetrics(SM_CYSCREEN)) << what;
         // What is used is what the file gets back.
         EXPECT_EQ(out[6], L"ButtonWidth=" + std::to_wstring(k.width)) << what;
         EXPECT_EQ(out[5], L"FontSize=" + std::to_wstring(k.fontSize)) << what;

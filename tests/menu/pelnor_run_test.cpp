@@ -168,7 +168,7 @@ TEST_F(PelnorRun, AMenuTallerThanTheScreenKeepsItsFirstItemsOnIt) {
     }
 }
 
-TEST_F(PelnorRun, AWidthOrFontSizeThatLeavesNoUsableMenuGivesTheDefault) {
+TEST_F(PelnorRun, AWidthOrFontSizeThatLeavesNoUsableMenuGivesTheDefaultOthersAreKept) {
     const int cx = ScreenWidth();
     struct Case {
         std::wstring key, value;
@@ -183,8 +183,11 @@ TEST_F(PelnorRun, AWidthOrFontSizeThatLeavesNoUsableMenuGivesTheDefault) {
         {L"ButtonWidth", std::to_wstring(cx + 1), 150, rowHeight, L"150"},
         {L"ButtonWidth", std::to_wstring(cx), cx, rowHeight, std::to_wstring(cx)},  // as wide as the screen: kept
         {L"ButtonWidth", L"60", 60, rowHeight, L"60"},  // narrower than the option dialog allows: kept
-        {L"FontSize", L"0", 150, rowHeight, L"9"},
-        {L"FontSize", L"-3", 150, rowHeight, L"9"},
+        {L"ButtonWidth", L"2", 150, rowHeight, L"150"},  // items W - 2 wide: nothing to click
+        {L"ButtonWidth", L"3", 3, rowHeight, L"3"},      // one pixel to click: kept
+        {L"FontSize", L"0", 150, RowHeight(L"Tahoma", 0), L"0"},  // the font's own height: kept
+        {L"FontSize", L"-3", 150, RowHeight(L"Tahoma", -3), L"-3"},
+        {L"FontSize", L"-1000", 150, rowHeight, L"9"},
         {L"FontSize", L"1000", 150, rowHeight, L"9"},
         {L"FontSize", L"2147483647", 150, rowHeight, L"9"},
         {L"FontSize", L"30", 150, RowHeight(L"Tahoma", 30), L"30"},  // larger than the option dialog allows: kept
