@@ -4,7 +4,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
-"$root/scripts/install-deps.sh"
+"$root/scripts/install-deps.sh" test
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64-posix.cmake" >/dev/null
 cmake --build "$build" --target bench
 
@@ -23,4 +23,4 @@ run_benches() {
 }
 export -f run_benches
 export build
-"$root/scripts/wine-session.sh" "$build/wineprefix" -- bash -c run_benches
+"$root/scripts/wine-session.sh" "$build/wineprefix" --virtual-display -- bash -c run_benches

@@ -6,7 +6,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
-"$root/scripts/install-deps.sh"
+"$root/scripts/install-deps.sh" test
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64-posix.cmake" >/dev/null
 cmake --build "$build"
 
@@ -28,4 +28,4 @@ run_tests() {
 }
 export -f run_tests
 export build
-"$root/scripts/wine-session.sh" "$build/wineprefix" --fresh -- bash -c 'run_tests "$@"' run_tests "$@"
+"$root/scripts/wine-session.sh" "$build/wineprefix" --fresh --virtual-display -- bash -c 'run_tests "$@"' run_tests "$@"

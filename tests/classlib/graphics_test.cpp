@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstring>
 #include <functional>
+#include <string>
 #include <vector>
 
 namespace {
@@ -132,6 +133,69 @@ TEST(Font, DefaultsAndSizeHeightConversion) {
     EXPECT_EQ(font.Size(), 12);
     font.SetHeight(-11);
     EXPECT_EQ(font.Height(), -11);
+}
+
+// The faces that the programs and Wine's own window frames ask for are
+// there under their own names (Wine's fonts, and the Japanese faces mapped
+// to the installed IPA fonts), not stand-ins of other widths; a stand-in
+// for Tahoma, such as a Japanese font, draws the backslash as a yen sign.
+TEST(Font, TheFacesAskedForAreInstalled) {
+    HDC dc = ::CreateCompatibleDC(nullptr);
+    for (const wchar_t* name : {L"Tahoma", L"Marlett", L"MS UI Gothic"}) {
+        TFont font;
+        font.SetName(name);
+        HGDIOBJ old = ::SelectObject(dc, font.Handle());
+        wchar_t face[LF_FACESIZE] = {};
+        ::GetTextFaceW(dc, LF_FACESIZE, face);
+        ::SelectObject(dc, old);
+        EXPECT_STREQ(face, name);
+    }
+    ::DeleteDC(dc);
+}
+
+namespace {
+
+// The pixels of one character drawn in black on white, 32 x 32.
+std::vector<uint32_t> DrawnCharacter(HFONT font, wchar_t c) {
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), 32, -32, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HDC dc = ::CreateCompatibleDC(nullptr);
+    HBITMAP section = ::CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ oldBitmap = ::SelectObject(dc, section);
+    HGDIOBJ oldFont = ::SelectObject(dc, font);
+    RECT all{0, 0, 32, 32};
+    ::FillRect(dc, &all, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+    ::TextOutW(dc, 2, 2, &c, 1);
+    ::GdiFlush();
+    std::vector<uint32_t> pixels(static_cast<const uint32_t*>(bits), static_cast<const uint32_t*>(bits) + 32 * 32);
+    ::SelectObject(dc, oldFont);
+    ::SelectObject(dc, oldBitmap);
+    ::DeleteObject(section);
+    ::DeleteDC(dc);
+    return pixels;
+}
+
+}  // namespace
+
+// Japanese captions in Tahoma, the dialogs' font, and in its bold face, in
+// which the title bars are drawn, come out as characters, not as the box of
+// a missing one (Tahoma has no Japanese: the system links it to a Japanese
+// font for them).
+TEST(Font, JapaneseTextDrawsInTahomaAndItsBoldFace) {
+    for (const bool bold : {false, true}) {
+        TFont font;
+        font.SetName(L"Tahoma");
+        font.SetSize(9);
+        if (bold) font.SetStyle(fsBold);
+        const auto missing = DrawnCharacter(font.Handle(), L'\uE000');  // a private character: none has it
+        for (const wchar_t c : {L'\u7DE8', L'\u30DC'}) {
+            const auto drawn = DrawnCharacter(font.Handle(), c);
+            const std::string what = (bold ? "bold U+" : "regular U+") + std::to_string(static_cast<int>(c));
+            EXPECT_TRUE(drawn != missing) << what << " is drawn as a missing character";
+            EXPECT_TRUE(drawn != std::vector<uint32_t>(32 * 32, 0xFFFFFFu)) << what << " is not drawn";
+        }
+    }
 }
 
 TEST(Font, EveryChangeFiresOnChangeAndRenewsTheHandle) {
