@@ -2,19 +2,24 @@
 # Starts Dovrak, the launcher bar, under Wine on this machine:
 #   scripts/run-dovrak.sh [--screenshot]
 #
-# Installs what is missing (scripts/install-deps.sh), builds dovrak.exe (and
-# pelnor.exe) into build-run/ (or $DOVRAK_BUILD_DIR), installs them in a Wine
-# prefix of the user's own that is kept between runs
+# Installs what is missing (scripts/install-deps.sh), builds dovrak.exe and
+# pelnor.exe with their help files into build-run/ (or $DOVRAK_BUILD_DIR),
+# installs them in a Wine prefix of the user's own that is kept between runs
 # (~/.local/share/kestovar/wineprefix, or $KESTOVAR_WINEPREFIX) as
 #   C:\Program Files\Kestovar\Dovrak\dovrak.exe
 #   C:\Program Files\Kestovar\Pelnor\pelnor.exe
 # and starts the bar on the display. On the first run a small sample
-# settings file gives the bar a few buttons; an existing one is never touched.
+# settings file gives the bar a few buttons, one of them opening the sample
+# menu, which a small menu file fills; existing files are never touched.
 #
 # Without a display (no DISPLAY) the bar runs in a virtual X server; then a
 # screenshot is taken once the bar is shown and its path is printed. The bar
 # runs until Ctrl-C, which closes it the ordinary way (it saves its settings).
 # --screenshot: take the screenshot (on any display) and end the bar.
+#
+# On the user's own display Wine works with the desktop's window manager; in
+# the virtual X server, where none runs, Wine manages its windows itself.
+
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${DOVRAK_BUILD_DIR:-$root/build-run}
@@ -24,19 +29,25 @@ screenshot_only=0
 for arg in "$@"; do
   case "$arg" in
     --screenshot) screenshot_only=1 ;;
-    -h|--help) sed -n '2,18p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    -h|--help) sed -n '2,/^$/{/^#/s/^# \{0,1\}//p}' "$0"; exit 0 ;;
     *) echo "unknown argument: $arg (see --help)" >&2; exit 2 ;;
   esac
 done
 
-"$root/scripts/install-deps.sh"
+"$root/scripts/install-deps.sh" build run
 echo "building into $build"
 mkdir -p "$build"
 log="$build/run-dovrak-build.log"
 targets=(dovrak)
 if grep -qs 'add_executable(pelnor' "$root/src/menu/CMakeLists.txt"; then targets+=(pelnor); fi
-if ! { cmake -S "$root" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64-posix.cmake" &&
-       cmake --build "$build" --target "${targets[@]}"; } >"$log" 2>&1; then
+# A build folder made before is built on as it is configured (the build
+# itself configures again when the CMake files changed); a new one gets the
+# programs and help files only, without the tests.
+configure() {
+  [ -f "$build/CMakeCache.txt" ] ||
+    cmake -S "$root" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64-posix.cmake" -DKESTOVAR_TESTS=OFF
+}
+if ! { configure && cmake --build "$build" --target "${targets[@]}"; } >"$log" 2>&1; then
   tail -n 30 "$log"
   echo "the build failed (whole log: $log)" >&2
   exit 1
@@ -50,6 +61,7 @@ export KESTOVAR_HAD_DISPLAY=${DISPLAY:+1}
 # its own, so that Ctrl-C does not take the display away from the bar while
 # it is still closing (and saving).
 xvfb_pid=""
+session_options=()
 stop_xvfb() { [ -n "$xvfb_pid" ] && kill "$xvfb_pid" >/dev/null 2>&1 || true; }
 if [ -z "${DISPLAY:-}" ]; then
   fdfile=$(mktemp)
@@ -61,6 +73,7 @@ if [ -z "${DISPLAY:-}" ]; then
   export DISPLAY=":$(head -n1 "$fdfile")"
   rm -f "$fdfile"
   echo "no display: the bar runs in a virtual X server ($DISPLAY)"
+  session_options+=(--no-window-manager)
 fi
 
 run_bar() {
@@ -87,6 +100,11 @@ run_bar() {
   if [ -n "$appdata" ] && [ ! -e "$ini" ]; then
     seed_settings "$ini" "$([ -f "$pelnor_dir/pelnor.exe" ] && echo 1)"
     echo "first run: sample buttons written to $ini"
+    menu="$appdata/Kestovar/Pelnor/sample.ini"
+    if [ -f "$pelnor_dir/pelnor.exe" ] && [ ! -e "$menu" ]; then
+      seed_menu "$menu"
+      echo "first run: the sample menu written to $menu"
+    fi
   fi
 
   # A session of its own, so that Ctrl-C reaches this script and not the bar.
@@ -122,11 +140,13 @@ close_bar() {
   kill "$1" 2>/dev/null || true
 }
 
-# The sample settings file: UTF-16LE with its mark, one record line per
-# button, the target (field 1) hex-coded.
+# hex, write_settings, ...
+source "$root/scripts/settings-files.sh"
+
+# The sample settings file: one record line per button, the target
+# (field 1) hex-coded.
 seed_settings() {
   local ini=$1 with_pelnor=$2 n=0
-  hex() { printf '%s' "$1" | iconv -f UTF-8 -t UTF-16LE | od -An -tx1 -v | tr -d ' \n'; }
   lines=()
   button() {  # target [flags caption]
     n=$((n + 1))
@@ -141,12 +161,26 @@ seed_settings() {
   button 'C:\windows\regedit.exe'
   button 'C:\windows\notepad.exe' 00001 'Notepad'
   [ -n "$with_pelnor" ] && button 'C:\Program Files\Kestovar\Pelnor\pelnor.exe sample'
-  mkdir -p "$(dirname "$ini")"
-  { printf '\xff\xfe'; printf '%s\r\n' "Dovrak=0.06" "${lines[@]}" | iconv -f UTF-8 -t UTF-16LE; } > "$ini"
+  write_settings "$ini" "Dovrak=0.06" "${lines[@]}"
 }
 
-export -f run_bar close_bar seed_settings
+# The sample menu, as the menu program writes its file: one item per line,
+# its title (field 1) and target (field 2) hex-coded, then the look of the
+# menu (the menu program's defaults).
+seed_menu() {
+  local n=0
+  lines=()
+  item() { lines+=("B$n=\\1$(hex "$1")\\2$(hex "$2")"); n=$((n + 1)); }
+  item 'Notepad' 'C:\windows\notepad.exe'
+  item 'C:\' 'C:\'
+  item 'Wine configuration' 'C:\windows\system32\winecfg.exe'
+  item 'Registry Editor' 'C:\windows\regedit.exe'
+  write_settings "$1" "Pelnor=0.02" "${lines[@]}" ColorMode=3 ButtonColor=14215660 TextColor=0 \
+    FontName=Tahoma FontSize=9 ButtonWidth=150
+}
+
+export -f run_bar close_bar hex write_settings seed_settings seed_menu
 # Ctrl-C is handled inside the session (the bar is closed the ordinary way);
 # this script only waits for that to finish.
 trap true INT TERM
-"$root/scripts/wine-session.sh" "$prefix" -- bash -c run_bar
+"$root/scripts/wine-session.sh" "$prefix" "${session_options[@]}" -- bash -c run_bar

@@ -2,7 +2,7 @@
 // launched application.
 //
 //   winhelper.exe [--class NAME] [--title TEXT] [--delay MS] [--log FILE]
-//                 [--exit-after MS] [anything else]
+//                 [--exit-after MS] [--rect X,Y,W,H] [anything else]
 //
 // At start it appends to FILE (UTF-8, one "key=value" line each, LF endings):
 //   start=<process id>
@@ -13,7 +13,8 @@
 //   cwd=<the current directory>
 // After MS milliseconds of --delay (default 0) it creates a visible
 // top-level window of class NAME (default "KestovarWinHelper") with the
-// title TEXT (default "WinHelper") and logs "window=<handle in hex>" just
+// title TEXT (default "WinHelper"), at X,Y with the size W,H (default
+// 100,100 and 240,120), and logs "window=<handle in hex>" just
 // after the window appears: a test that has found the window polls the log
 // for that line.
 // On WM_CLOSE it logs "close=WM_CLOSE" and exits; it also exits by itself
@@ -33,6 +34,7 @@ namespace {
 std::wstring gLog;
 std::wstring gClass = L"KestovarWinHelper";
 std::wstring gTitle = L"WinHelper";
+RECT gPlace{100, 100, 240, 120};  // left, top, width, height
 
 void Log(const std::wstring& line) {
     if (gLog.empty()) return;
@@ -69,8 +71,8 @@ void CreateMainWindow(HINSTANCE instance) {
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
     wc.lpszClassName = gClass.c_str();
     ::RegisterClassW(&wc);
-    HWND hwnd = ::CreateWindowExW(0, gClass.c_str(), gTitle.c_str(), WS_OVERLAPPEDWINDOW, 100, 100, 240, 120, nullptr,
-                                  nullptr, instance, nullptr);
+    HWND hwnd = ::CreateWindowExW(0, gClass.c_str(), gTitle.c_str(), WS_OVERLAPPEDWINDOW, gPlace.left, gPlace.top,
+                                  gPlace.right, gPlace.bottom, nullptr, nullptr, instance, nullptr);
     if (!hwnd) {
         Log(L"window=failed");
         ::PostQuitMessage(1);
@@ -107,6 +109,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
             gLog = args[++i];
         } else if (a == L"--exit-after" && hasValue) {
             exitAfter = _wtoi(args[++i].c_str());
+        } else if (a == L"--rect" && hasValue) {
+            RECT r{};
+            if (std::swscanf(args[++i].c_str(), L"%ld,%ld,%ld,%ld", &r.left, &r.top, &r.right, &r.bottom) == 4) gPlace = r;
         } else {
             extras.push_back(a);
         }
