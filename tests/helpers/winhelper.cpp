@@ -2,7 +2,8 @@
 // launched application.
 //
 //   winhelper.exe [--class NAME] [--title TEXT] [--delay MS] [--log FILE]
-//                 [--exit-after MS] [--rect X,Y,W,H] [anything else]
+//                 [--exit-after MS] [--rect X,Y,W,H] [--show-when FILE]
+//                 [anything else]
 //
 // At start it appends to FILE (UTF-8, one "key=value" line each, LF endings):
 //   start=<process id>
@@ -11,7 +12,8 @@
 //   extra=<one line per argument that is not one of the options above,
 //          verbatim: what a launcher passed through as parameters>
 //   cwd=<the current directory>
-// After MS milliseconds of --delay (default 0) it creates a visible
+// After MS milliseconds of --delay (default 0), or with --show-when once
+// FILE exists (looked for every 100 ms), it creates a visible
 // top-level window of class NAME (default "KestovarWinHelper") with the
 // title TEXT (default "WinHelper"), at X,Y with the size W,H (default
 // 100,100 and 240,120), and logs "window=<handle in hex>" just
@@ -95,6 +97,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
     ::LocalFree(argv);
 
     int delay = 0;
+    std::wstring showWhen;
     int exitAfter = 60000;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::wstring& a = args[i];
@@ -109,6 +112,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
             gLog = args[++i];
         } else if (a == L"--exit-after" && hasValue) {
             exitAfter = _wtoi(args[++i].c_str());
+        } else if (a == L"--show-when" && hasValue) {
+            showWhen = args[++i];
         } else if (a == L"--rect" && hasValue) {
             RECT r{};
             if (std::swscanf(args[++i].c_str(), L"%ld,%ld,%ld,%ld", &r.left, &r.top, &r.right, &r.bottom) == 4) gPlace = r;
@@ -129,7 +134,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
     UINT_PTR exitTimer = 0;
     if (exitAfter > 0) exitTimer = ::SetTimer(nullptr, 0, static_cast<UINT>(exitAfter), nullptr);
     UINT_PTR showTimer = 0;
-    if (delay > 0)
+    if (!showWhen.empty())
+        showTimer = ::SetTimer(nullptr, 0, 100, nullptr);
+    else if (delay > 0)
         showTimer = ::SetTimer(nullptr, 0, static_cast<UINT>(delay), nullptr);
     else
         CreateMainWindow(instance);
@@ -138,6 +145,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
     while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
         if (msg.message == WM_TIMER && msg.hwnd == nullptr) {
             if (showTimer && msg.wParam == showTimer) {
+                if (!showWhen.empty() && ::GetFileAttributesW(showWhen.c_str()) == INVALID_FILE_ATTRIBUTES) continue;
                 ::KillTimer(nullptr, showTimer);
                 showTimer = 0;
                 CreateMainWindow(instance);
