@@ -93,8 +93,12 @@ window_geometry() {
   xwininfo -root -tree 2>/dev/null |
     awk -v name="\"$1\":" '$2 == name { split($(NF-1), a, /[x+]/); split($NF, b, /\+/); print a[1], a[2], b[2], b[3]; exit }'
 }
-window_shown() { [ -n "$(window_geometry "$1")" ] && xwininfo -id "$(window_id "$1")" 2>/dev/null | grep -q 'IsViewable'; }
 window_id() { xwininfo -root -tree 2>/dev/null | awk -v name="\"$1\":" '$2 == name { print $1; exit }'; }
+window_shown() {
+  local id
+  id=$(window_id "$1")
+  [ -n "$id" ] && xwininfo -id "$id" 2>/dev/null | grep -q 'IsViewable'
+}
 
 # The colour of one screen pixel as "r,g,b" (0 to 255 each).
 pixel() {  # x y
@@ -175,8 +179,8 @@ if wait_for 30 window_shown KMenu; then
   echo "the menu: ${mw}x${mh} at $mx,$my"
   check "the menu is the user's own (its width 222)" test "$mw" = 222
   check "the menu opens right under the bar" test "$my" = $((by + bh))
-  sleep_until_painted() { test "$(pixel $((mx + mw / 2)) $((my + mh - 1)))" != "0,0,0"; }
-  wait_for 10 sleep_until_painted
+  menu_painted() { test "$(pixel $((mx + mw / 2)) $((my + mh - 1)))" != "0,0,0"; }
+  wait_for 10 menu_painted
   crop "$((mx + mw + 50))x$((my + mh + 30))+0+0" "$shots/start_sample_menu.png"
   # A click elsewhere closes the menu, which writes its file back.
   xdotool mousemove 900 700 click 1
